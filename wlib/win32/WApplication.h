@@ -1,0 +1,40 @@
+#pragma once
+// The application object: raises StartEvent, RunEvent (unless start-up
+// aborted) and EndEvent, runs the message loop, and returns the exit code.
+#include <windows.h>
+
+#include "WObject.h"
+
+// The record that the three application events share.
+struct WApplicationEventData : WEventData {
+    int exitCode = 0;
+    bool abort = false;
+};
+
+class WApplication : public WObject {
+public:
+    WApplication();
+    ~WApplication() override;
+
+    // The main routine: called by the program's entry function.
+    int Main(HINSTANCE module);
+
+    // Retrieve, translate and dispatch until the quit message; returns its
+    // code, or 0 when retrieving a message fails. Tab and Enter work in forms.
+    static int RunMessageLoop();
+
+    // Ask the UI thread's message loop to end with `exitCode`; from another
+    // thread the quit message is posted to the UI thread's queue.
+    static void Quit(int exitCode);
+
+    static WApplication* GetInstance() { return instance_; }
+    static HINSTANCE GetModule() { return module_; }
+    static DWORD GetUiThreadId() { return uiThreadId_; }
+    WApplicationEventData& GetEventData() { return eventData_; }
+
+private:
+    static WApplication* instance_;
+    static HINSTANCE module_;
+    static DWORD uiThreadId_;
+    WApplicationEventData eventData_;
+};

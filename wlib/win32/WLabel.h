@@ -1,0 +1,5 @@
+#pragma once
+// A static text.
+#include "WWindow.h"
+
+class WLabel : public WWindow {};
