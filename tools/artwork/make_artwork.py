@@ -139,11 +139,6 @@ def add_outline(indexes, outline_index):
     return out
 
 
-def from_pixel_art(rows, legend):
-    """Hand-drawn image: one character per pixel, '.' is transparent."""
-    return [[None if ch == '.' else legend[ch] for ch in row] for row in rows]
-
-
 # ---------------------------------------------------------------------------
 # File formats
 # ---------------------------------------------------------------------------
