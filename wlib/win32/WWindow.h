@@ -19,7 +19,9 @@ public:
 
     // Take over an existing window (a control made from a dialog resource):
     // map it to this object and subclass it so this object sees its messages.
-    bool Attach(HWND handle);
+    // Virtual: a control that takes over child windows of its own as well (the
+    // edit field of a combo box) does so when it is attached.
+    virtual bool Attach(HWND handle);
     bool AttachDlgItem(const WWindow& parent, int id);
     void Detach();
 
