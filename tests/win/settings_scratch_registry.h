@@ -8,6 +8,7 @@
 // key (RegOverridePredefKey), so code that writes under HKLM writes there.
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,7 @@ struct RawValue {
     std::string bytes;
 };
 
-inline std::string Bytes(const char* text) { return std::string(text, strlen(text) + 1); } // with its NUL
+inline std::string Bytes(const char* text) { return std::string(text, std::strlen(text) + 1); } // with its NUL
 inline std::string DwordBytes(DWORD v)
 {
     const char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char((v >> 24) & 0xFF)};
