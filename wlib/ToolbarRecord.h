@@ -6,8 +6,9 @@
 // The record comes from the program's own resources, but it is read as
 // untrusted data: nothing is read past `size`, and every count and length is
 // checked before it is used. A damaged record yields only its sound part:
-//  - a header that is too short or inconsistent (negative counts, sizes that
-//    are not positive): nothing at all;
+//  - a header that is too short or inconsistent (a negative count, an entry
+//    count whose command ids would overflow, an image or button side outside
+//    1 to 1024 pixels): nothing at all;
 //  - a damaged entry (kind neither 0 nor 1, negative length, lengths running
 //    past the end, a text without its 0 byte): the entries before it, and no
 //    image records, since where they start depends on the damaged entry;
