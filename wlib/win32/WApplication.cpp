@@ -59,6 +59,21 @@ int WApplication::RunMessageLoop()
     }
 }
 
+bool WApplication::ProcessPendingMessages(int* exitCode)
+{
+    MSG message{};
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            if (exitCode) *exitCode = static_cast<int>(message.wParam);
+            return false;
+        }
+        if (IsFormMessage(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return true;
+}
+
 void WApplication::Quit(int exitCode)
 {
     if (uiThreadId_ == 0 || GetCurrentThreadId() == uiThreadId_) {

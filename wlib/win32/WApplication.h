@@ -23,12 +23,17 @@ public:
     // code, or 0 when retrieving a message fails. Tab and Enter work in forms.
     static int RunMessageLoop();
 
+    // Handle every message already waiting, as the loop would. False when
+    // the quit message was among them (its code in `exitCode`).
+    static bool ProcessPendingMessages(int* exitCode = nullptr);
+
     // Ask the UI thread's message loop to end with `exitCode`; from another
     // thread the quit message is posted to the UI thread's queue.
     static void Quit(int exitCode);
 
     static WApplication* GetInstance() { return instance_; }
-    static HINSTANCE GetModule() { return module_; }
+    // The program's module; before Main has run, the .exe's own.
+    static HINSTANCE GetModule() { return module_ ? module_ : GetModuleHandleA(nullptr); }
     static DWORD GetUiThreadId() { return uiThreadId_; }
     WApplicationEventData& GetEventData() { return eventData_; }
 
