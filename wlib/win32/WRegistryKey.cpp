@@ -319,3 +319,47 @@ bool WRegistryKey::EnumValueOnce(DWORD index, Value& value, DWORD maxBytes, bool
     value.data = std::move(data);
     return true;
 }
+
+bool WRegistryKey::EnumValueName(DWORD index, WString& name) const
+{
+    for (int attempt = 0; attempt < ReadAttempts; ++attempt) {
+        bool changedMeanwhile = false;
+        if (EnumValueNameOnce(index, name, changedMeanwhile))
+            return true;
+        if (!changedMeanwhile)
+            return false;
+    }
+    return false;
+}
+
+bool WRegistryKey::EnumValueNameOnce(DWORD index, WString& name, bool& changedMeanwhile) const
+{
+    KeyInfo info;
+    if (!QueryInfo(info))
+        return false;
+    const DWORD capacity = CapacityFor(info.longestValueName);
+    std::vector<char> buffer;
+    try {
+        buffer.resize(capacity);
+    } catch (const std::bad_alloc&) {
+        lastResult_ = ERROR_NOT_ENOUGH_MEMORY;
+        return false;
+    }
+    DWORD length = capacity;
+    const LONG result = RegEnumValueA(handle_, index, buffer.data(), &length, nullptr, nullptr, nullptr, nullptr);
+    if (result == ERROR_MORE_DATA)
+        changedMeanwhile = true; // a longer name arrived since the key was asked
+    if (!Succeeded(result))
+        return false;
+    if (length >= capacity) {
+        lastResult_ = ERROR_MORE_DATA;
+        return false;
+    }
+    try {
+        name = WString(buffer.data(), length);
+    } catch (const std::bad_alloc&) {
+        lastResult_ = ERROR_NOT_ENOUGH_MEMORY;
+        return false;
+    }
+    return true;
+}

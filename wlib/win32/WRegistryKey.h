@@ -106,6 +106,9 @@ public:
     // value it fails with ERROR_NO_MORE_ITEMS. A value with more than maxBytes
     // of data fails with ERROR_MORE_DATA; the next index can still be read.
     bool EnumValue(DWORD index, Value& value, DWORD maxBytes = NoLimit) const;
+    // EnumValueName: only the name of the value at `index`; its data, however
+    // big, is not read. Past the last value it fails with ERROR_NO_MORE_ITEMS.
+    bool EnumValueName(DWORD index, WString& name) const;
 
     // Win32 error code of the last operation on this object.
     LONG GetLastResult() const { return lastResult_; }
@@ -115,6 +118,7 @@ private:
     bool RequireOpen() const;
     bool ReadValueOnce(const char* name, Value& value, DWORD maxBytes, bool& changedMeanwhile) const;
     bool EnumValueOnce(DWORD index, Value& value, DWORD maxBytes, bool& changedMeanwhile) const;
+    bool EnumValueNameOnce(DWORD index, WString& name, bool& changedMeanwhile) const;
 
     HKEY handle_ = nullptr;
     mutable LONG lastResult_ = ERROR_SUCCESS;
