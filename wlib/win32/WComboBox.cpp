@@ -16,12 +16,21 @@ int WComboBox::GetItemCount() const
 
 WString WComboBox::GetItemText(int index) const
 {
-    const LRESULT length = SendMessageA(GetHandle(), CB_GETLBTEXTLEN, index, 0);
+    // Read as UTF-16 and converted here: Wine's ANSI translation of
+    // CB_GETLBTEXT copies through a fixed stack buffer of 512 characters,
+    // which a longer item overruns.
+    HWND handle = GetHandle();
+    const LRESULT length = SendMessageW(handle, CB_GETLBTEXTLEN, index, 0);
     if (length <= 0) return WString();
-    std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
-    const LRESULT copied = SendMessageA(GetHandle(), CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer.data()));
+    std::vector<wchar_t> wide(static_cast<std::size_t>(length) + 1);
+    const LRESULT copied = SendMessageW(handle, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(wide.data()));
     if (copied <= 0) return WString();
-    return WString(buffer.data(), static_cast<std::size_t>(copied));
+    const int wideLength = static_cast<int>(copied < length ? copied : length);
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return WString();
+    std::vector<char> text(static_cast<std::size_t>(bytes));
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, text.data(), bytes, nullptr, nullptr);
+    return WString(text.data(), text.size());
 }
 
 bool WComboBox::DeleteItem(int index)
