@@ -41,7 +41,14 @@ lf_wait_for_file() {
     [ -s "$file" ]
 }
 
-lf_pid_alive() { [ -n "$1" ] && kill -0 "$1" 2>/dev/null; }
+# Alive and not a zombie (this machine's init reaps orphans only now and then).
+lf_pid_alive() {
+    local stat
+    [ -n "$1" ] && kill -0 "$1" 2>/dev/null || return 1
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    [ "${stat:0:1}" != Z ]
+}
 
 # Stops the process whose pid is in a file: SIGTERM, up to $2 seconds, then SIGKILL.
 lf_stop_pidfile() {
@@ -211,7 +218,8 @@ lf_vcomd_start() {
     fi
     rm -f "$harness/vcomd.port"
     mkdir -p "$harness"
-    setsid "$tools/vcomd" --dir "$harness" "$@" </dev/null >"$harness/vcomd.log" 2>&1 9>&- &
+    # Not preloaded: its own hold on the slaves must not count as an open by the program.
+    LD_PRELOAD= setsid "$tools/vcomd" --dir "$harness" "$@" </dev/null >"$harness/vcomd.log" 2>&1 9>&- &
     echo $! >"$harness/vcomd.pid"
     if ! lf_wait_for_file "$harness/vcomd.port" 10; then
         lf_log "harness: vcomd did not start, see $harness/vcomd.log"

@@ -34,6 +34,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <termios.h>
+#include <asm/ioctls.h>
 #include <unistd.h>
 
 #define PTY_SLAVE_MAJOR_FIRST 136
@@ -192,6 +193,56 @@ static int is_modem_request(unsigned long request)
     return request == TIOCMGET || request == TIOCMSET || request == TIOCMBIS || request == TIOCMBIC;
 }
 
+/* The pty driver forces CS8 and clears PARENB. A request it cannot honour in
+ * full may even fail (glibc's tcsetattr reports EINVAL when only such bits
+ * were asked to change), so the pty is always asked for its own framing and
+ * the framing the program asked for is kept here. */
+static tcflag_t pty_framing(int fd)
+{
+    static int (*real_tcgetattr)(int, struct termios *);
+    if (real_tcgetattr == NULL)
+        real_tcgetattr = (int (*)(int, struct termios *))next_symbol("tcgetattr");
+    struct termios now;
+    return real_tcgetattr(fd, &now) == 0 ? now.c_cflag & FRAMING_BITS : CS8;
+}
+
+static void remember_framing(int pty, tcflag_t cflag)
+{
+    struct line_state state = load_state(pty);
+    state.has_framing = 1;
+    state.framing = cflag & FRAMING_BITS;
+    store_state(pty, state);
+}
+
+/* What tcgetattr shows: the kept framing over the pty's own. */
+static tcflag_t reported_cflag(int pty, tcflag_t cflag)
+{
+    struct line_state state = load_state(pty);
+    return state.has_framing ? (cflag & ~FRAMING_BITS) | state.framing : cflag;
+}
+
+/* The kernel's termios and termios2 records (TCGETS/TCGETS2 and the sets)
+ * start with the four flag words; their sizes on Linux. */
+struct termios_head {
+    tcflag_t c_iflag, c_oflag, c_cflag, c_lflag;
+};
+#define KERNEL_TERMIOS_SIZE 36
+#define KERNEL_TERMIOS2_SIZE 44
+/* The termios2 requests, spelled without struct termios2 (which <termios.h> lacks). */
+#define TERMIOS2_GET _IOR('T', 0x2A, unsigned char[KERNEL_TERMIOS2_SIZE])
+#define TERMIOS2_SET _IOW('T', 0x2B, unsigned char[KERNEL_TERMIOS2_SIZE])
+#define TERMIOS2_SETW _IOW('T', 0x2C, unsigned char[KERNEL_TERMIOS2_SIZE])
+#define TERMIOS2_SETF _IOW('T', 0x2D, unsigned char[KERNEL_TERMIOS2_SIZE])
+
+static size_t termios_set_size(unsigned long request)
+{
+    if (request == TCSETS || request == TCSETSW || request == TCSETSF)
+        return KERNEL_TERMIOS_SIZE;
+    if (request == TERMIOS2_SET || request == TERMIOS2_SETW || request == TERMIOS2_SETF)
+        return KERNEL_TERMIOS2_SIZE;
+    return 0;
+}
+
 int ioctl(int fd, unsigned long request, ...)
 {
     static ioctl_fn real_ioctl;
@@ -201,12 +252,32 @@ int ioctl(int fd, unsigned long request, ...)
     va_start(ap, request);
     void *arg = va_arg(ap, void *);
     va_end(ap);
-    if (is_modem_request(request)) {
-        int pty = pty_number_of_fd(fd);
-        if (pty >= 0)
-            return answer_modem_request(pty, request, arg);
+    int is_get = request == TCGETS || request == TERMIOS2_GET;
+    size_t set_size = termios_set_size(request);
+    if (!is_modem_request(request) && !is_get && set_size == 0)
+        return real_ioctl(fd, request, arg);
+    int pty = pty_number_of_fd(fd);
+    if (pty < 0 || arg == NULL)
+        return real_ioctl(fd, request, arg);
+
+    if (is_modem_request(request))
+        return answer_modem_request(pty, request, arg);
+    if (is_get) {
+        int result = real_ioctl(fd, request, arg);
+        struct termios_head *head = arg;
+        if (result == 0)
+            head->c_cflag = reported_cflag(pty, head->c_cflag);
+        return result;
     }
-    return real_ioctl(fd, request, arg);
+    unsigned char request_copy[KERNEL_TERMIOS2_SIZE];
+    memcpy(request_copy, arg, set_size);
+    struct termios_head *head = (struct termios_head *)request_copy;
+    tcflag_t asked = head->c_cflag;
+    head->c_cflag = (asked & ~FRAMING_BITS) | pty_framing(fd);
+    int result = real_ioctl(fd, request, request_copy);
+    if (result == 0)
+        remember_framing(pty, asked);
+    return result;
 }
 
 int tcsetattr(int fd, int actions, const struct termios *tio)
@@ -214,14 +285,14 @@ int tcsetattr(int fd, int actions, const struct termios *tio)
     static int (*real)(int, int, const struct termios *);
     if (real == NULL)
         real = (int (*)(int, int, const struct termios *))next_symbol("tcsetattr");
-    int result = real(fd, actions, tio);
-    int pty = pty_number_of_fd(fd);
-    if (result == 0 && pty >= 0 && tio != NULL) {
-        struct line_state state = load_state(pty);
-        state.has_framing = 1;
-        state.framing = tio->c_cflag & FRAMING_BITS;
-        store_state(pty, state);
-    }
+    int pty = tio != NULL ? pty_number_of_fd(fd) : -1;
+    if (pty < 0)
+        return real(fd, actions, tio);
+    struct termios honourable = *tio;
+    honourable.c_cflag = (tio->c_cflag & ~FRAMING_BITS) | pty_framing(fd);
+    int result = real(fd, actions, &honourable);
+    if (result == 0)
+        remember_framing(pty, tio->c_cflag);
     return result;
 }
 
@@ -232,11 +303,8 @@ int tcgetattr(int fd, struct termios *tio)
         real = (int (*)(int, struct termios *))next_symbol("tcgetattr");
     int result = real(fd, tio);
     int pty = result == 0 && tio != NULL ? pty_number_of_fd(fd) : -1;
-    if (pty >= 0) {
-        struct line_state state = load_state(pty);
-        if (state.has_framing)
-            tio->c_cflag = (tio->c_cflag & ~FRAMING_BITS) | state.framing;
-    }
+    if (pty >= 0)
+        tio->c_cflag = reported_cflag(pty, tio->c_cflag);
     return result;
 }
 
