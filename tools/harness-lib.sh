@@ -29,10 +29,9 @@ lf_build_tree_of() {
     return 1
 }
 
-# Waits up to $2 seconds (tenths allowed) for a file to exist and be non-empty.
+# Waits up to $2 seconds for a file to exist and be non-empty.
 lf_wait_for_file() {
-    local file=$1 tenths
-    tenths=$(awk -v s="$2" 'BEGIN { printf "%d", s * 10 }')
+    local file=$1 tenths=$(($2 * 10))
     while [ "$tenths" -gt 0 ]; do
         [ -s "$file" ] && return 0
         sleep 0.1

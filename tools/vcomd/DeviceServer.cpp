@@ -251,7 +251,7 @@ std::string DeviceServer::CreatePort(int number)
 {
     RemovePort(number);
     std::string link = portsDir_ + "/com" + std::to_string(number);
-    auto port = std::make_unique<PtyPort>(number, link, modemDir_);
+    auto port = std::make_unique<PtyPort>(link, modemDir_);
     EpollSet(epoll_.get(), EPOLL_CTL_ADD, port->masterFd(), port->wantedEvents(), Tag(Source::Port, number));
     portInterest_[number] = port->wantedEvents();
     std::string slave = port->slavePath();

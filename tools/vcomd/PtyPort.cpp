@@ -85,8 +85,8 @@ void ReplaceSymlink(const std::string& target, const std::string& linkPath)
 
 } // namespace
 
-PtyPort::PtyPort(int number, std::string linkPath, std::string modemDir)
-    : number_(number), linkPath_(std::move(linkPath)), modemDir_(std::move(modemDir))
+PtyPort::PtyPort(std::string linkPath, std::string modemDir)
+    : linkPath_(std::move(linkPath)), modemDir_(std::move(modemDir))
 {
     master_.reset(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!master_.valid())

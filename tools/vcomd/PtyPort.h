@@ -19,7 +19,7 @@ public:
     static constexpr size_t kBufferLimit = 4u << 20;
 
     // Throws std::system_error when the pair or the link cannot be made.
-    PtyPort(int number, std::string linkPath, std::string modemDir);
+    PtyPort(std::string linkPath, std::string modemDir);
     ~PtyPort();
     PtyPort(const PtyPort&) = delete;
     PtyPort& operator=(const PtyPort&) = delete;
@@ -54,7 +54,6 @@ private:
     std::string ReadModemState() const;
     void TakeFromMaster(std::string_view bytes);
 
-    int number_;
     std::string linkPath_;
     std::string modemDir_;
     UniqueFd master_;
