@@ -29,13 +29,13 @@ HANDLE CreateManualResetEvent()
 
 // Names the reader in debuggers and thread lists. The call exists from
 // Windows 10 on; older systems simply leave the thread unnamed.
-void NameCurrentThread(const wchar_t* name)
+void NameThread(HANDLE thread, const wchar_t* name)
 {
     using SetDescription = HRESULT(WINAPI*)(HANDLE, PCWSTR);
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     FARPROC entry = kernel != nullptr ? GetProcAddress(kernel, "SetThreadDescription") : nullptr;
     if (entry != nullptr) {
-        reinterpret_cast<SetDescription>(reinterpret_cast<void*>(entry))(GetCurrentThread(), name);
+        reinterpret_cast<SetDescription>(reinterpret_cast<void*>(entry))(thread, name);
     }
 }
 
@@ -156,6 +156,7 @@ int Rs232Class::Open()
         handle.Reset();
         return 0;
     }
+    NameThread(threadHandle.Get(), kReaderThreadName);
     EscapeCommFunction(handle.Get(), SETDTR);
     return 1;
 }
@@ -303,7 +304,6 @@ DWORD WINAPI Rs232Class::ReaderThread(LPVOID object)
 
 int Rs232Class::RunReader()
 {
-    NameCurrentThread(kReaderThreadName);
     WKernelHandle ownEvent(CreateManualResetEvent());
     if (!ownEvent) {
         MessageBoxA(nullptr, "Failed to create event for thread!", "Rs232Class Error!", MB_ICONEXCLAMATION | MB_OK);
