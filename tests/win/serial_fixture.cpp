@@ -112,11 +112,6 @@ int CountReaderThreads()
     return static_cast<int>(ReaderThreadIds().size());
 }
 
-bool WaitForReaderThreads(int count, DWORD limitMs)
-{
-    return PumpUntil([count] { return CountReaderThreads() == count; }, limitMs);
-}
-
 HANDLE OpenReaderThread()
 {
     const std::vector<DWORD> ids = ReaderThreadIds();

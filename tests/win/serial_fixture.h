@@ -25,10 +25,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = kWaitLimitMs);
 // Dispatches this thread's messages for a while (to show that nothing comes).
 void PumpFor(DWORD milliseconds);
 
-// Threads of this process named as the port object's reader.
+// Threads of this process named as the port object's reader (Open names it
+// before it returns).
 int CountReaderThreads();
-// Waits until CountReaderThreads() is `count`; false when the limit passed.
-bool WaitForReaderThreads(int count, DWORD limitMs = kWaitLimitMs);
 // A handle to the one reader thread (for its CPU time), or null.
 HANDLE OpenReaderThread();
 // CPU time (kernel + user) of a thread, in milliseconds.

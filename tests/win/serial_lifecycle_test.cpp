@@ -30,7 +30,7 @@ TEST_F(Rs232LifecycleTest, OpenAfterCloseUsesTheNewSettingsAndANewReader)
     OpenPort();
     SendAndReceive("first");
     port.Close();
-    EXPECT_TRUE(WaitForReaderThreads(0));
+    EXPECT_EQ(CountReaderThreads(), 0) << "Close returned before its reader ended";
 
     ASSERT_EQ(port.SetBaudrate(57600), 1);
     port.SetDatabits(7);
