@@ -102,12 +102,17 @@ lf_wine_env() {
     mkdir -p "$harness/modem" "$harness/ports"
 }
 
-# Registry of a new prefix: frames drawn by Wine (no window manager on Xvfb),
-# COM1..COM8 mapped to the harness's port links.
+# Registry of the prefix: frames drawn by Wine (no window manager on Xvfb),
+# COM1..COM8 mapped to the harness's port links, and no crash dialog (a
+# crashing program prints its backtrace and ends instead of waiting for a
+# click that never comes). Bump LF_PREFIX_CONFIG when this changes: existing
+# prefixes then get it on their next use.
+LF_PREFIX_CONFIG=2
 lf_prefix_registry() {
     local harness=$1 n path
     printf 'REGEDIT4\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
     printf '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n'
     for n in 1 2 3 4 5 6 7 8; do
         path=$harness/ports/com$n
@@ -116,16 +121,35 @@ lf_prefix_registry() {
     done
 }
 
-# Creates the prefix of harness $1 once (the caller has set lf_wine_env).
-# Serialised with flock; the lock fd is closed for everything Wine starts.
+lf_prefix_current() {
+    [ "$(sed -n 2p "$1/prefix.ready" 2>/dev/null)" = "config $LF_PREFIX_CONFIG" ]
+}
+
+lf_mark_prefix_ready() {
+    printf '%s\nconfig %s\n' "$1" "$LF_PREFIX_CONFIG" >"$1/prefix.ready"
+}
+
+lf_import_prefix_registry() {
+    local harness=$1
+    lf_prefix_registry "$harness" >"$harness/prefix.reg"
+    "$LF_WINE" regedit /S "$(lf_windows_path "$harness/prefix.reg")" </dev/null >>"$harness/wineboot.log" 2>&1
+}
+
+# Creates the prefix of harness $1 once, or brings an older one up to date
+# (the caller has set lf_wine_env). Serialised with flock; the lock fd is
+# closed for everything Wine starts.
 lf_prefix_ensure() {
     local harness=$1
-    [ -f "$harness/prefix.ready" ] && return 0
+    lf_prefix_current "$harness" && return 0
     mkdir -p "$harness"
     (
         flock -w 600 9 || { lf_log "harness: timed out waiting for the prefix lock"; exit 1; }
-        [ -f "$harness/prefix.ready" ] && exit 0
-        lf_create_prefix "$harness" 9>&-
+        lf_prefix_current "$harness" && exit 0
+        if [ -f "$harness/prefix.ready" ]; then
+            lf_import_prefix_registry "$harness" 9>&- && lf_mark_prefix_ready "$harness"
+        else
+            lf_create_prefix "$harness" 9>&-
+        fi
     ) 9>"$harness/prefix.lock"
 }
 
@@ -143,8 +167,7 @@ lf_create_prefix() {
     # Debian's Wine does not look at fonts-wine; without these, caption buttons show as letters.
     mkdir -p "$prefix/drive_c/windows/Fonts"
     cp /usr/share/wine/fonts/*.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
-    lf_prefix_registry "$harness" >"$harness/prefix.reg"
-    "$LF_WINE" regedit /S "$(lf_windows_path "$harness/prefix.reg")" </dev/null >>"$harness/wineboot.log" 2>&1
+    lf_import_prefix_registry "$harness"
     # The registry reaches the disk when the server ends; the port mapping is
     # read by the next server's device manager.
     "$LF_WINESERVER" -w </dev/null >/dev/null 2>&1
@@ -152,7 +175,7 @@ lf_create_prefix() {
         lf_log "harness: the port mapping did not reach $prefix/system.reg"
         return 1
     fi
-    printf '%s\n' "$harness" >"$harness/prefix.ready"
+    lf_mark_prefix_ready "$harness"
     lf_log "harness: prefix ready in $((SECONDS - start)) s"
 }
 
@@ -182,6 +205,9 @@ lf_xvfb_start() {
 # Keeps a wine server alive for the whole session (the caller has set lf_wine_env).
 lf_server_start() {
     local harness=$1 pid dir tenths=100
+    # A server started by a plain Wine run (a registry import, a test run
+    # without the harness) lingers a few seconds; ours could not start beside it.
+    timeout 30 "$LF_WINESERVER" -w </dev/null >/dev/null 2>&1
     setsid "$LF_WINESERVER" -f -p </dev/null >/dev/null 2>&1 9>&- &
     pid=$!
     echo "$pid" >"$harness/wineserver.pid"
