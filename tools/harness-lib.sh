@@ -256,9 +256,31 @@ lf_vcomd_start() {
 
 # Stops everything the harness started; safe to call when nothing runs.
 lf_harness_stop() {
-    local harness=$1
+    local harness=$1 stray
     lf_server_stop "$harness"
     lf_stop_pidfile "$harness/vcomd.pid" 5
     lf_stop_pidfile "$harness/xvfb.pid" 5
     rm -f "$harness/display" "$harness/xvfb.number" "$harness/vcomd.port"
+    # Wine processes of this prefix that lost their server (seen once: its
+    # services kept waiting on their dead server) would live on for ever.
+    stray=$(lf_harness_leftovers "$harness")
+    if [ -n "$stray" ]; then
+        lf_log "harness: ending stray processes of $harness:" $stray
+        # shellcheck disable=SC2086
+        kill -KILL $stray 2>/dev/null
+    fi
+}
+
+# Pids of processes of harness $1 still alive: anything Wine runs in its prefix,
+# and its Xvfb. (The patterns are spelled so that grep does not find itself.)
+lf_harness_leftovers() {
+    local harness=$1 file pid
+    {
+        grep -lsaF "WINEPREFIX=$harness/prefix" /proc/[0-9]*/environ
+        grep -lsaE "${harness//./\\.}/Xauthorit[y]" /proc/[0-9]*/cmdline
+    } | while read -r file; do
+        pid=${file#/proc/}
+        pid=${pid%%/*}
+        [ "$pid" != "$$" ] && [ "$pid" != "$BASHPID" ] && lf_pid_alive "$pid" && echo "$pid"
+    done | sort -un
 }

@@ -65,6 +65,13 @@ build_and_test "$build/native" 2 -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=c
 build_and_test "$build/win" 1 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
 # ctest's cleanup fixture has stopped the harness; this only matters when ctest was cut short.
 "$root/tools/harness" down "$build/win" >/dev/null 2>&1
+source "$root/tools/harness-lib.sh"
+leftovers=$(lf_harness_leftovers "$build/win/wine")
+if [ -n "$leftovers" ]; then
+    echo "test.sh: processes left behind:" >&2
+    ps -o pid,args -p "$(echo $leftovers | tr ' ' ,)" >&2
+    failed=$((failed + 1))
+fi
 
 echo "test.sh: $((SECONDS - start)) s"
 echo "$passed passed, $failed failed"
