@@ -3,6 +3,7 @@
 #include "MainWindowFixture.h"
 
 #include <string>
+#include <vector>
 
 #include "DeviceClient.h"
 #include "MessageBoxWatcher.h"
@@ -39,13 +40,15 @@ protected:
     }
     // A click on the connect button; a message box it shows is answered and
     // reported as a failure unless the test expects it.
-    static void ClickConnect(bool expectMessage = false)
+    static std::vector<MessageBoxWatcher::Box> ClickConnect(bool expectMessage = false)
     {
         MessageBoxWatcher watcher;
         SendMessageA(Item(ID_PICTBTTN_1), BM_CLICK, 0, 0);
+        const std::vector<MessageBoxWatcher::Box> boxes = watcher.Boxes();
         if (!expectMessage) {
-            for (const MessageBoxWatcher::Box& box : watcher.Boxes()) ADD_FAILURE() << "message: " << box.text;
+            for (const MessageBoxWatcher::Box& box : boxes) ADD_FAILURE() << "message: " << box.text;
         }
+        return boxes;
     }
     static bool PortChoicesEnabled(bool enabled)
     {
@@ -104,11 +107,10 @@ TEST_F(ConnectionTest, MissingPortShowsTheMessageAndTheChoicesAreAlreadyStored)
     Form1* form = Start();
     ASSERT_NE(form, nullptr);
     Choose(7, 2, 0, 1, 2); // COM8 has no device behind it
-    MessageBoxWatcher watcher;
-    ClickConnect(true);
-    ASSERT_EQ(watcher.Count(), 1u);
-    EXPECT_EQ(watcher.Boxes()[0].caption, "Fehler");
-    EXPECT_EQ(watcher.Boxes()[0].text, "RS-232 konnte nicht verbunden werden!");
+    const std::vector<MessageBoxWatcher::Box> boxes = ClickConnect(true);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Fehler");
+    EXPECT_EQ(boxes[0].text, "RS-232 konnte nicht verbunden werden!");
     EXPECT_FALSE(GetSerialPort()->IsConnected());
     EXPECT_TRUE(PortChoicesEnabled(true));
     SettingsClass* settings = GetSettings();
