@@ -170,6 +170,7 @@ void __Form1_Base::SetUpControls()
     textb_log->SetFont(kRulerFont);
     textb_log->SetTextColor(WTextBox::PredefinedColor(1));
     textb_log->SetTextLimit(65535);
+    textb_log->SetMargins(0, 0); // the first column sits under the ruler's first digit
 
     WIcon plugApart;
     plugApart.Load(WApplication::GetModule(), IDI_PLUG_APART);

@@ -105,14 +105,17 @@ lf_wine_env() {
 # Registry of the prefix: frames drawn by Wine (no window manager on Xvfb),
 # COM1..COM8 mapped to the harness's port links, and no crash dialog (a
 # crashing program prints its backtrace and ends instead of waiting for a
-# click that never comes). Bump LF_PREFIX_CONFIG when this changes: existing
-# prefixes then get it on their next use.
-LF_PREFIX_CONFIG=2
+# click that never comes), and Courier New (the log and its column ruler)
+# drawn with a monospaced font the system has, so the columns line up.
+# Bump LF_PREFIX_CONFIG when this changes: existing prefixes then get it on
+# their next use.
+LF_PREFIX_CONFIG=3
 lf_prefix_registry() {
     local harness=$1 n path
     printf 'REGEDIT4\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"Courier New"="DejaVu Sans Mono"\r\n\r\n'
     printf '[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\r\n'
     for n in 1 2 3 4 5 6 7 8; do
         path=$harness/ports/com$n

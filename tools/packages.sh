@@ -3,10 +3,11 @@
 
 # Build, test and run: CMake with make, the host compilers (clang for the
 # fuzzers), GoogleTest sources, the mingw-w64 cross compiler, Wine with its
-# fonts, a virtual X display with xauth, ImageMagick for looking at screenshots.
+# fonts (and a monospaced system font for Courier New), a virtual X display
+# with xauth, ImageMagick for looking at screenshots.
 LF_PACKAGES=(
     cmake make g++ clang libclang-rt-14-dev googletest
-    g++-mingw-w64-x86-64 wine wine64 fonts-wine
+    g++-mingw-w64-x86-64 wine wine64 fonts-wine fonts-dejavu-core
     xvfb xauth imagemagick
 )
 

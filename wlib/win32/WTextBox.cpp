@@ -48,6 +48,11 @@ void WTextBox::SetTextColor(COLORREF color)
     if (GetHandle()) InvalidateRect(GetHandle(), nullptr, TRUE);
 }
 
+void WTextBox::SetMargins(int left, int right)
+{
+    SendMessageA(GetHandle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(left, right));
+}
+
 void WTextBox::FillFromBinding()
 {
     if (boundText_) SetText(*boundText_);

@@ -14,6 +14,8 @@ public:
     void SelectAll();
     void SetSelection(int start, int end);
     void SetTextColor(COLORREF color);
+    // Space between the border and the text, in pixels.
+    void SetMargins(int left, int right);
 
     // Data exchange with a text of the owner (dialogs): fill the box from the
     // bound text, and copy the box's text back into it.
