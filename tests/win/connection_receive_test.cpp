@@ -1,11 +1,10 @@
 // Connecting with the picture button and showing received data in the log,
 // through the real window and a virtual serial port.
-#include "MainWindowFixture.h"
+#include "MainWindowDeviceFixture.h"
 
 #include <string>
 #include <vector>
 
-#include "DeviceClient.h"
 #include "MessageBoxWatcher.h"
 #include "Rs232Class.h"
 #include "SettingsClass.h"
@@ -15,19 +14,8 @@ namespace {
 
 constexpr int kPort = 3; // COM3
 
-class ConnectionTest : public MainWindowTest {
+class ConnectionTest : public MainWindowDeviceTest<kPort> {
 protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        device.Create(kPort);
-    }
-    void TearDown() override
-    {
-        MainWindowTest::TearDown();
-        device.Remove(kPort);
-    }
-
     // Chooses the line settings by list position, as the user does.
     static void Choose(int port, int baud, int data, int stop, int parity)
     {
@@ -63,7 +51,6 @@ protected:
         return log.size() >= tail.size() && log.compare(log.size() - tail.size(), tail.size(), tail) == 0;
     }
 
-    DeviceClient device;
 };
 
 TEST_F(ConnectionTest, ConnectReceiveAndDisconnect)

@@ -1,10 +1,9 @@
 // Sending through the real window and a virtual serial port: line ends, echo,
 // the Senden/Stop button, periodic sending, F1 to F5 and the send history.
-#include "MainWindowFixture.h"
+#include "MainWindowDeviceFixture.h"
 
 #include <string>
 
-#include "DeviceClient.h"
 #include "MessageBoxWatcher.h"
 #include "Rs232Class.h"
 #include "SettingsClass.h"
@@ -15,19 +14,8 @@ namespace {
 constexpr int kPort = 4; // COM4
 const char* const kHeadline = "RS-232 Kommunikation (ASCII-Mode)\r\n";
 
-class SendingTest : public MainWindowTest {
+class SendingTest : public MainWindowDeviceTest<kPort> {
 protected:
-    void SetUp() override
-    {
-        MainWindowTest::SetUp();
-        device.Create(kPort);
-    }
-    void TearDown() override
-    {
-        MainWindowTest::TearDown();
-        device.Remove(kPort);
-    }
-
     Form1* StartConnected()
     {
         Form1* form = Start();
@@ -60,7 +48,6 @@ protected:
     }
     static std::string Log() { return TextOf(Item(ID_TEXTB_LOG)); }
 
-    DeviceClient device;
 };
 
 struct LineEndCase {
