@@ -4,7 +4,11 @@ void WTextBox::AppendText(const WString& text)
 {
     HWND handle = GetHandle();
     if (!handle || text.IsEmpty()) return;
-    const int end = GetTextLength();
+    // The end, asked through the wide message: for the ANSI one Wine copies
+    // and converts the whole text at every call, so a log that is appended
+    // to block by block would cost more the fuller it is. Our texts are in a
+    // single-byte code page: characters and positions agree.
+    const LRESULT end = SendMessageW(handle, WM_GETTEXTLENGTH, 0, 0);
     SendMessageA(handle, EM_SETSEL, end, end);
     SendMessageA(handle, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.GetText()));
     SendMessageA(handle, EM_SCROLLCARET, 0, 0);
