@@ -127,8 +127,11 @@ std::string ProgramUnderTest::SendText() const
 void ProgramUnderTest::PressSend() const
 {
     Item(ID_CB_SEND).PostMousePress();
-    // Posted messages are handled in order: once this is answered, so are they.
-    main_.Answers(kReactionMs);
+}
+
+std::string ProgramUnderTest::SendButtonCaption() const
+{
+    return Item(ID_CB_SEND).Text();
 }
 
 bool ProgramUnderTest::EditSendTexts(const std::string (&texts)[5], bool pressOk, const std::string& screenshotName)

@@ -55,9 +55,11 @@ public:
 
     void SetSendText(const std::string& text) const;
     std::string SendText() const;
-    // The left mouse button on "&Senden"/"&Stop"; waits until the program
-    // has handled it.
+    // The left mouse button on "&Senden"/"&Stop", posted. The caller waits
+    // for its effect: a message sent afterwards overtakes posted ones, so an
+    // answer to it does not mean the press was handled.
     void PressSend() const;
+    std::string SendButtonCaption() const;
     // A menu command, posted as the menu sends it.
     void Command(int id) const { main_.PostCommand(id); }
 

@@ -143,6 +143,8 @@ TEST_F(Faults, DeviceVanishesWhileConnected)
     // Sending to the vanished port neither hangs nor crashes.
     p.SetSendText("ins Leere");
     p.PressSend();
+    // The text joins the history after the write: the press was handled.
+    EXPECT_TRUE(WaitUntil([&] { return p.Item(ID_MAGICCOMBO_SEND).ItemCount() == 1; }, 5000));
     EXPECT_TRUE(p.Main().Answers(2000));
 
     ASSERT_TRUE(p.Disconnect());

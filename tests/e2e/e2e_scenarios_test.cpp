@@ -117,7 +117,7 @@ TEST_F(Scenario, FirstStartConnectReceiveSendCloseAndRestartRestoresEverything)
             expected += ">" + s.bytes;
             EXPECT_TRUE(p.WaitForLog(expected)) << p.Log();
         }
-        EXPECT_EQ(p.Item(ID_MAGICCOMBO_SEND).ItemCount(), 3);
+        EXPECT_TRUE(WaitUntil([&] { return p.Item(ID_MAGICCOMBO_SEND).ItemCount() == 3; }, 5000));
 
         // Periodic sending every 0.1 s: at once, then per tick; Stop sends once more.
         p.Item(ID_COMBO_CRLF).Select(0);
@@ -126,14 +126,14 @@ TEST_F(Scenario, FirstStartConnectReceiveSendCloseAndRestartRestoresEverything)
         p.Item(ID_COMBO_PERIODIC).Select(0);
         p.SetSendText("P");
         p.PressSend();
-        EXPECT_EQ(p.Item(ID_CB_SEND).Text(), "&Stop");
+        EXPECT_TRUE(WaitUntil([&] { return p.SendButtonCaption() == "&Stop"; }, 5000));
         EXPECT_EQ(device.Read(kPort, 9, 5000), "P\r\nP\r\nP\r\n");
         p.PressSend();
-        EXPECT_EQ(p.Item(ID_CB_SEND).Text(), "&Senden");
+        EXPECT_TRUE(WaitUntil([&] { return p.SendButtonCaption() == "&Senden"; }, 5000));
         Sleep(300); // what was written before the stop reaches the device
         device.Flush(kPort);
         EXPECT_EQ(device.Read(kPort, 1, 500), "") << "periodic sending goes on after Stop";
-        EXPECT_EQ(p.Item(ID_MAGICCOMBO_SEND).ItemCount(), 4);
+        EXPECT_TRUE(WaitUntil([&] { return p.Item(ID_MAGICCOMBO_SEND).ItemCount() == 4; }, 5000));
 
         // The five send texts, edited in their dialog and confirmed with Ok.
         const std::string texts[5] = {"ATZ", "AT&F", "Grüße", "Messung starten", ""};
@@ -212,8 +212,8 @@ TEST_F(Scenario, FirstStartConnectReceiveSendCloseAndRestartRestoresEverything)
     p.Item(ID_COMBO_CRLF).Select(0);
     p.Item(ID_CHECKBOX_PERIODIC).SetChecked(false);
     p.PressSend();
-    EXPECT_EQ(p.Item(ID_CB_SEND).Text(), "&Senden");
     EXPECT_EQ(device.Read(kPort, 12, 5000), "AT+VERSION\r\n");
+    EXPECT_EQ(p.SendButtonCaption(), "&Senden");
     const std::string answer = "Leitungsfuchs Messger\xE4t V2\r\nT=23.7 C U=5.00 V\r\nT=23.8 C U=5.01 V\r\n";
     device.Write(kPort, answer);
     EXPECT_TRUE(p.WaitForLogEnd(">AT+VERSION\r\n\r\n" + answer));
