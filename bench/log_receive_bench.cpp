@@ -13,7 +13,7 @@
 //    their own, against how full the log is.
 //
 // Runs under Wine with the harness up (bench/run.sh). Usage:
-//   bench_log_receive.exe [--port N] [--rounds N] [--samples N]
+//   bench_log_receive.exe [--port N] [--rounds N] [--samples N] [--steps-only 1]
 // Prints "R <key> <median> <min> <max> <p99> <count> <unit>" lines.
 #include <windows.h>
 
@@ -52,6 +52,7 @@ struct Options {
     int port = 5;
     int rounds = 5;
     int samples = 200;
+    bool stepsOnly = false; // only the steps on their own (formatter, append)
 };
 
 Options ParseOptions(int argc, char** argv)
@@ -64,6 +65,7 @@ Options ParseOptions(int argc, char** argv)
         if (name == "--port") options.port = value;
         if (name == "--rounds") options.rounds = value;
         if (name == "--samples") options.samples = value;
+        if (name == "--steps-only") options.stepsOnly = value != 0;
     }
     return options;
 }
@@ -126,6 +128,15 @@ public:
             }
             return;
         }
+        if (!reached_ && handled.window == nullptr && handled.message == WM_TIMER) {
+            // The batched display appends from a thread timer.
+            otherMs_ += ms;
+            if (LogLength(log_) >= target_) {
+                reached_ = true;
+                reachedAtMs_ = handled.endMs;
+            }
+            return;
+        }
         if (reached_) {
             if (!painted_ && handled.window == log_ && handled.message == WM_PAINT) {
                 painted_ = true;
@@ -179,6 +190,69 @@ struct Road {
     SampleSet waitUsPerBlock;
 };
 
+// A prototype of a log display that appends at most once per kBatchMs: each
+// block is formatted at once, but text that arrives within kBatchMs of the
+// last append waits (a thread timer appends it), so a burst costs one append
+// per kBatchMs instead of one per 80-byte block. A block after a quiet spell
+// is appended at once. Put in front of Form1's handler of the log's
+// UserEvent (and so instead of it) while it lives; it keeps a formatter of
+// its own.
+class BatchedDisplay : public WObject {
+public:
+    static constexpr DWORD kBatchMs = 20;
+
+    BatchedDisplay(WTextBox* log, Rs232Class* port, bool hex) : log_(log), port_(port)
+    {
+        if (hex) formatter_.ToggleHexMode();
+        current_ = this;
+        log_->Connect(WEventId::User, this, WHandler(&BatchedDisplay::OnBlock));
+    }
+    ~BatchedDisplay() override
+    {
+        log_->Disconnect(WEventId::User, this, WHandler(&BatchedDisplay::OnBlock));
+        if (timer_) KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+
+private:
+    bool OnBlock(WObject*, WEventData*)
+    {
+        unsigned char block[Rs232Class::kBlockSize + 4];
+        int count = port_->GetReceivedCount();
+        port_->CopyReceived(block);
+        count = std::max(0, std::min(count, Rs232Class::kBlockSize));
+        pending_ += formatter_.Format(block, count);
+        if (Stopwatch::NowMs() - lastAppendMs_ >= kBatchMs) {
+            Flush();
+        } else if (!timer_) {
+            timer_ = SetTimer(nullptr, 0, kBatchMs, &BatchedDisplay::OnTimer);
+        }
+        return true;
+    }
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD)
+    {
+        KillTimer(nullptr, id);
+        if (!current_) return;
+        current_->timer_ = 0;
+        current_->Flush();
+    }
+    void Flush()
+    {
+        if (!pending_.IsEmpty()) log_->AppendText(pending_);
+        pending_.Clear();
+        lastAppendMs_ = Stopwatch::NowMs();
+    }
+
+    static BatchedDisplay* current_;
+    WTextBox* log_;
+    Rs232Class* port_;
+    ReceiveFormatter formatter_;
+    WString pending_;
+    double lastAppendMs_ = 0;
+    UINT_PTR timer_ = 0;
+};
+BatchedDisplay* BatchedDisplay::current_ = nullptr;
+
 class ProgramUnderTest {
 public:
     explicit ProgramUnderTest(int port) : port_(port) {}
@@ -221,11 +295,14 @@ public:
     bool HexMode() const { return form_->GetDisplay().IsHexMode(); }
 
     // One burst from the device write to its last character in the emptied log.
-    bool MeasureBurst(DeviceWriter& writer, const std::string& burst, Road& road)
+    // `expected` is the display's state before the burst (the program's own
+    // unless a prototype stands in for it).
+    bool MeasureBurst(DeviceWriter& writer, const std::string& burst, Road& road,
+                      const ReceiveFormatter* display = nullptr)
     {
         Command(IDM_CLEAR_LOG);
         pump_.RunFor(50);
-        ReceiveFormatter expected = form_->GetDisplay();
+        ReceiveFormatter expected = display ? *display : form_->GetDisplay();
         const std::size_t target = expected.Format(reinterpret_cast<const unsigned char*>(burst.data()),
                                                    static_cast<int32_t>(burst.size()))
                                        .GetLength();
@@ -351,7 +428,7 @@ std::vector<std::string> BlockTexts(bool hex, const std::string& stream)
 // block while the log fills from empty; microseconds in the first and the
 // last tenth of the fill.
 struct AppendSteps {
-    SampleSet lengthA[2], setSel[2], replaceSel[2], scrollCaret[2], lengthW[2], whole[2];
+    SampleSet lengthA[2], setSel[2], replaceSel[2], scrollCaret[2], lengthW[2], whole[2], hidden[2];
 };
 
 void MeasureAppendSteps(ProgramUnderTest& program, const std::vector<std::string>& texts, AppendSteps& steps)
@@ -392,6 +469,62 @@ void MeasureAppendSteps(ProgramUnderTest& program, const std::vector<std::string
         if (b >= 0) steps.whole[b].Add((t1 - t0) * 1000.0);
     }
     program.Command(IDM_CLEAR_LOG);
+
+    // The same appends into a hidden text box of the log's kind: nothing is
+    // drawn, so what is left is the text box's own work.
+    HWND hiddenEdit = CreateWindowExA(WS_EX_STATICEDGE, "EDIT", "",
+                                      WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL
+                                          | ES_AUTOHSCROLL,
+                                      0, 0, 400, 200, program.Form()->GetHandle(), nullptr, nullptr, nullptr);
+    WTextBox hidden;
+    if (hiddenEdit && hidden.Attach(hiddenEdit)) {
+        hidden.SetFont("10.Courier New");
+        hidden.SetTextLimit(65535);
+        for (std::size_t i = 0; i < n; ++i) {
+            const WString text(texts[i]);
+            const double t0 = Stopwatch::NowMs();
+            hidden.AppendText(text);
+            const double t1 = Stopwatch::NowMs();
+            const int b = band(i);
+            if (b >= 0) steps.hidden[b].Add((t1 - t0) * 1000.0);
+        }
+        hidden.Detach();
+    }
+    if (hiddenEdit) DestroyWindow(hiddenEdit);
+}
+
+// WTextBox::AppendText against the way it used to find the end of the text
+// (the ANSI length, which Wine makes by converting the whole text), in a
+// hidden text box holding `fill` characters, one character per append,
+// alternating so both see the same load. Microseconds per append.
+void MeasureEndQuery(ProgramUnderTest& program, std::size_t fill, SampleSet& ansiEnd, SampleSet& appendText)
+{
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                                0, 0, 400, 200, program.Form()->GetHandle(), nullptr, nullptr, nullptr);
+    WTextBox box;
+    if (!edit || !box.Attach(edit)) {
+        if (edit) DestroyWindow(edit);
+        return;
+    }
+    box.SetTextLimit(65535);
+    std::string text;
+    while (text.size() + 80 <= fill) text += std::string(78, 'f') + "\r\n";
+    text.resize(fill, 'f');
+    box.SetText(WString(text));
+    for (int i = 0; i < 300; ++i) {
+        const double t0 = Stopwatch::NowMs();
+        const LRESULT end = SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
+        SendMessageA(edit, EM_SETSEL, end, end);
+        SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("a"));
+        SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+        const double t1 = Stopwatch::NowMs();
+        box.AppendText("b");
+        const double t2 = Stopwatch::NowMs();
+        ansiEnd.Add((t1 - t0) * 1000.0);
+        appendText.Add((t2 - t1) * 1000.0);
+    }
+    box.Detach();
+    DestroyWindow(edit);
 }
 
 void ReportAppendSteps(const char* mode, const AppendSteps& steps)
@@ -404,7 +537,8 @@ void ReportAppendSteps(const char* mode, const AppendSteps& steps)
             const SampleSet& set;
         } rows[] = {{"gettextlength_a", steps.lengthA[b]}, {"em_setsel", steps.setSel[b]},
                     {"em_replacesel", steps.replaceSel[b]}, {"em_scrollcaret", steps.scrollCaret[b]},
-                    {"gettextlength_w", steps.lengthW[b]}, {"appendtext", steps.whole[b]}};
+                    {"gettextlength_w", steps.lengthW[b]}, {"appendtext", steps.whole[b]},
+                    {"appendtext_hidden", steps.hidden[b]}};
         for (const auto& row : rows) {
             std::snprintf(key, sizeof key, "step.%s.%s.%s", mode, row.name, bands[b]);
             BenchReport::Figure(key, row.set, "us");
@@ -450,10 +584,11 @@ int Run(const Options& options)
     const std::string asciiBurst = MakeStream(kAsciiBurst);
     const std::string hexBurst = MakeStream(kHexBurst);
     Road programAscii, programHex, programByte;
+    Road batchedAscii, batchedHex, batchedByte;
     SampleSet bareAsciiRate, bareHexRate, bareLatency;
     const int samplesPerRound = (options.samples + options.rounds - 1) / options.rounds;
 
-    for (int round = 0; round < options.rounds; ++round) {
+    for (int round = 0; round < options.rounds && !options.stepsOnly; ++round) {
         // The bare reader on the port, then the program on the same port.
         {
             BareReader bare;
@@ -480,16 +615,35 @@ int Run(const Options& options)
         for (int s = 0; s < samplesPerRound; ++s) {
             if (!program.MeasureByte(writer, programByte)) return 1;
         }
+        // The same with the batched display in front of the program's.
+        for (bool hex : {false, true}) {
+            BatchedDisplay batched(program.Form()->textb_log, GetSerialPort(), hex);
+            ReceiveFormatter fresh;
+            if (hex) fresh.ToggleHexMode();
+            if (!program.MeasureBurst(writer, hex ? hexBurst : asciiBurst, hex ? batchedHex : batchedAscii, &fresh))
+                return 1;
+            if (!hex) {
+                program.Command(IDM_CLEAR_LOG);
+                for (int s = 0; s < samplesPerRound / 2; ++s) {
+                    if (!program.MeasureByte(writer, batchedByte)) return 1;
+                }
+            }
+        }
         program.ClickConnect(); // disconnect
         std::fprintf(stderr, "round %d of %d done\n", round + 1, options.rounds);
     }
 
     // The steps on their own, the program disconnected.
     AppendSteps asciiSteps, hexSteps;
-    MeasureAppendSteps(program, BlockTexts(false, asciiBurst), asciiSteps);
-    MeasureAppendSteps(program, BlockTexts(true, hexBurst), hexSteps);
+    const std::vector<std::string> asciiTexts = BlockTexts(false, asciiBurst);
+    const std::vector<std::string> hexTexts = BlockTexts(true, hexBurst);
     SampleSet formatAscii, formatHex;
+    SampleSet ansiEndEmpty, appendEmpty, ansiEndFull, appendFull;
     for (int r = 0; r < options.rounds; ++r) {
+        MeasureEndQuery(program, 0, ansiEndEmpty, appendEmpty);
+        MeasureEndQuery(program, 60000, ansiEndFull, appendFull);
+        MeasureAppendSteps(program, asciiTexts, asciiSteps);
+        MeasureAppendSteps(program, hexTexts, hexSteps);
         formatAscii.Add(FormatterUsPerBlock(false, asciiBurst));
         formatHex.Add(FormatterUsPerBlock(true, hexBurst));
     }
@@ -504,8 +658,15 @@ int Run(const Options& options)
     ReportRoad("log.program.ascii", programAscii);
     ReportRoad("log.program.hex", programHex);
     ReportRoad("log.program.byte", programByte);
+    ReportRoad("log.batched.ascii", batchedAscii);
+    ReportRoad("log.batched.hex", batchedHex);
+    ReportRoad("log.batched.byte", batchedByte);
     BenchReport::Figure("step.formatter.ascii_us_per_block", formatAscii, "us");
     BenchReport::Figure("step.formatter.hex_us_per_block", formatHex, "us");
+    BenchReport::Figure("step.end_query.ansi_length.empty", ansiEndEmpty, "us");
+    BenchReport::Figure("step.end_query.appendtext.empty", appendEmpty, "us");
+    BenchReport::Figure("step.end_query.ansi_length.full", ansiEndFull, "us");
+    BenchReport::Figure("step.end_query.appendtext.full", appendFull, "us");
     ReportAppendSteps("ascii", asciiSteps);
     ReportAppendSteps("hex", hexSteps);
     return 0;

@@ -1,0 +1,434 @@
+// The program as the user runs it: Leitungsfuchs.exe started as a process of
+// its own and driven from outside, as a user would (list choices, the connect
+// button, menu commands), each figure beside a baseline measured in the same
+// run:
+//  - start-up time to the visible main window, beside a minimal Win32 window
+//    program (bench_minimal_window.exe), both started the same way;
+//  - idle CPU while connected with no data, beside the bare reader on the
+//    same port (and the program while not connected), as process CPU time
+//    over a quiet spell; the wine server's CPU time over the same spell too
+//    (under Wine, waits and messages are served by it);
+//  - memory after start and after a streaming run (ASCII and HEX bursts with
+//    the log emptied between them), beside the minimal window program.
+//
+// Runs under Wine with the harness up (bench/run.sh). Finds the program in
+// ..\bin\ and the minimal window next to itself. Usage:
+//   bench_program.exe [--port N] [--starts N] [--idle-seconds N] [--idle-rounds N] [--bursts N]
+// Prints "R <key> <median> <min> <max> <p99> <count> <unit>" lines.
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "BareReader.h"
+#include "BenchReport.h"
+#include "DeviceClient.h"
+#include "LaunchedProgram.h"
+#include "ProcessCounters.h"
+#include "SampleSet.h"
+#include "Stopwatch.h"
+#include "resource_ids.h"
+
+namespace {
+
+constexpr DWORD kWindowLimitMs = 30000;
+constexpr DWORD kCloseLimitMs = 15000;
+constexpr DWORD kBurstLimitMs = 120000;
+constexpr int kBaud115200 = 7;
+
+struct Options {
+    int port = 6;
+    int starts = 10;
+    int idleSeconds = 10;
+    int idleRounds = 3;
+    int bursts = 10;
+};
+
+Options ParseOptions(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string name = argv[i];
+        const int value = std::atoi(argv[i + 1]);
+        if (value <= 0) continue;
+        if (name == "--port") options.port = value;
+        if (name == "--starts") options.starts = value;
+        if (name == "--idle-seconds") options.idleSeconds = value;
+        if (name == "--idle-rounds") options.idleRounds = value;
+        if (name == "--bursts") options.bursts = value;
+    }
+    return options;
+}
+
+std::string OwnDirectory()
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string directory(path, length);
+    return directory.substr(0, directory.find_last_of('\\') + 1);
+}
+
+// CPU time (user + system, ms) of a Linux process, read through Wine's view
+// of the root file system; negative when unknown.
+double UnixProcessCpuMs(long pid)
+{
+    if (pid <= 0) return -1.0;
+    const std::string path = "Z:\\proc\\" + std::to_string(pid) + "\\stat";
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return -1.0;
+    char text[1024];
+    const std::size_t length = std::fread(text, 1, sizeof text - 1, file);
+    std::fclose(file);
+    text[length] = '\0';
+    // Fields after the command name in parentheses: state is field 3,
+    // utime and stime are fields 14 and 15, in clock ticks (100 a second).
+    const char* at = std::strrchr(text, ')');
+    if (!at) return -1.0;
+    unsigned long long utime = 0, stime = 0;
+    if (std::sscanf(at + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &utime, &stime) != 2) return -1.0;
+    return static_cast<double>(utime + stime) * 10.0;
+}
+
+// The wine server of the harness (its pid file in LF_HARNESS_DIR).
+long WineServerPid()
+{
+    const char* harness = std::getenv("LF_HARNESS_DIR");
+    if (!harness) return 0;
+    FILE* file = std::fopen((std::string(harness) + "\\wineserver.pid").c_str(), "rb");
+    if (!file) return 0;
+    long pid = 0;
+    if (std::fscanf(file, "%ld", &pid) != 1) pid = 0;
+    std::fclose(file);
+    return pid;
+}
+
+// Measured the same way as the program's, from the process list.
+double OwnCpuMs()
+{
+    ProcessCounters counters;
+    return ProcessCounters::Query(GetCurrentProcessId(), counters) ? counters.cpuMs : -1.0;
+}
+
+unsigned long HandlesOf(const LaunchedProgram& program)
+{
+    ProcessCounters counters;
+    return ProcessCounters::Query(program.ProcessId(), counters) ? counters.handles : 0;
+}
+unsigned long ThreadsOf(const LaunchedProgram& program)
+{
+    ProcessCounters counters;
+    return ProcessCounters::Query(program.ProcessId(), counters) ? counters.threads : 0;
+}
+
+// ---- start-up ---------------------------------------------------------------
+
+struct StartFigures {
+    SampleSet visibleMs;
+    SampleSet answersMs;
+    SampleSet workingSetKb;
+    SampleSet peakWorkingSetKb;
+    SampleSet pagefileKb;
+    SampleSet peakPagefileKb;
+    int badExits = 0;
+};
+
+bool MeasureStart(const std::string& path, StartFigures& figures, bool count)
+{
+    LaunchedProgram program;
+    const double start = Stopwatch::NowMs();
+    if (!program.Launch(path)) {
+        std::fprintf(stderr, "cannot start %s (error %lu)\n", path.c_str(), GetLastError());
+        return false;
+    }
+    if (!program.WaitForVisibleWindow(kWindowLimitMs)) {
+        std::fprintf(stderr, "%s showed no window\n", path.c_str());
+        return false;
+    }
+    const double visible = Stopwatch::NowMs();
+    const bool answers = program.Answers(5000);
+    const double answered = Stopwatch::NowMs();
+    Sleep(300); // let it settle before reading its memory
+    PROCESS_MEMORY_COUNTERS memory;
+    const bool haveMemory = program.Memory(memory);
+    const int code = program.Close(kCloseLimitMs);
+    if (!count) return true;
+    figures.visibleMs.Add(visible - start);
+    if (answers) figures.answersMs.Add(answered - start);
+    if (haveMemory) {
+        figures.workingSetKb.Add(memory.WorkingSetSize / 1024.0);
+        figures.peakWorkingSetKb.Add(memory.PeakWorkingSetSize / 1024.0);
+        figures.pagefileKb.Add(memory.PagefileUsage / 1024.0);
+        figures.peakPagefileKb.Add(memory.PeakPagefileUsage / 1024.0);
+    }
+    if (code != 0) ++figures.badExits;
+    return true;
+}
+
+void ReportStart(const char* prefix, const StartFigures& figures)
+{
+    const struct {
+        const char* name;
+        const SampleSet& set;
+        const char* unit;
+    } rows[] = {{"start_visible_ms", figures.visibleMs, "ms"},
+                {"start_answers_ms", figures.answersMs, "ms"},
+                {"start_working_set_kb", figures.workingSetKb, "KB"},
+                {"start_peak_working_set_kb", figures.peakWorkingSetKb, "KB"},
+                {"start_pagefile_kb", figures.pagefileKb, "KB"},
+                {"start_peak_pagefile_kb", figures.peakPagefileKb, "KB"}};
+    char key[128];
+    for (const auto& row : rows) {
+        if (row.set.Empty()) continue;
+        std::snprintf(key, sizeof key, "%s.%s", prefix, row.name);
+        BenchReport::Figure(key, row.set, row.unit);
+    }
+    std::snprintf(key, sizeof key, "%s.start_bad_exits", prefix);
+    BenchReport::Value(key, figures.badExits, "exits");
+}
+
+// ---- the running program, driven from outside -----------------------------
+
+class DrivenProgram {
+public:
+    bool Start(const std::string& path)
+    {
+        return program_.Launch(path) && program_.WaitForVisibleWindow(kWindowLimitMs) && program_.Answers(5000);
+    }
+    LaunchedProgram& Process() { return program_; }
+
+    HWND Item(int id) const { return GetDlgItem(program_.Window(), id); }
+    bool Connected() const { return !IsWindowEnabled(Item(ID_COMBO_COMM)); }
+
+    // Chooses the port and 115200 bit/s and clicks the connect button.
+    bool Connect(int port)
+    {
+        SendMessageA(Item(ID_COMBO_COMM), CB_SETCURSEL, port - 1, 0);
+        SendMessageA(Item(ID_COMBO_BAUDRATE), CB_SETCURSEL, kBaud115200, 0);
+        Click();
+        return Connected();
+    }
+    bool Disconnect()
+    {
+        Click();
+        return !Connected();
+    }
+    void Command(int id)
+    {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(program_.Window(), WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_NORMAL, 5000, &result);
+    }
+    long LogLength() const
+    {
+        DWORD_PTR length = 0;
+        if (!SendMessageTimeoutA(Item(ID_TEXTB_LOG), WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return -1;
+        return static_cast<long>(length);
+    }
+
+private:
+    void Click()
+    {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(Item(ID_PICTBTTN_1), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result);
+    }
+
+    LaunchedProgram program_;
+};
+
+// CPU per cent of one core over a quiet spell, of a process and of the wine server.
+struct IdleFigures {
+    SampleSet processPercent;
+    SampleSet serverPercent;
+};
+
+template <class CpuMs>
+void MeasureIdle(CpuMs cpuMs, int seconds, long serverPid, IdleFigures& figures)
+{
+    Sleep(1000); // settle
+    const double process0 = cpuMs();
+    const double server0 = UnixProcessCpuMs(serverPid);
+    const double start = Stopwatch::NowMs();
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    const double wall = Stopwatch::NowMs() - start;
+    const double process1 = cpuMs();
+    const double server1 = UnixProcessCpuMs(serverPid);
+    if (process0 >= 0 && process1 >= 0) figures.processPercent.Add((process1 - process0) * 100.0 / wall);
+    if (server0 >= 0 && server1 >= 0) figures.serverPercent.Add((server1 - server0) * 100.0 / wall);
+}
+
+void ReportIdle(const char* prefix, const IdleFigures& figures)
+{
+    char key[128];
+    std::snprintf(key, sizeof key, "%s.idle_cpu_percent", prefix);
+    BenchReport::Figure(key, figures.processPercent, "%");
+    std::snprintf(key, sizeof key, "%s.idle_wineserver_cpu_percent", prefix);
+    BenchReport::Figure(key, figures.serverPercent, "%");
+}
+
+std::string MakeStream(std::size_t count)
+{
+    std::string stream;
+    char line[96];
+    for (unsigned n = 0; stream.size() < count; ++n) {
+        std::snprintf(line, sizeof line, "Messwert %05u: U=%2u.%03u V I=%u.%03u A T=%2u.%u C Status OK\r\n", n % 100000,
+                      n % 24, n * 7 % 1000, n % 3, n * 13 % 1000, 20 + n % 9, n % 10);
+        stream += line;
+    }
+    stream.resize(count);
+    return stream;
+}
+
+// One burst into the emptied log; bytes per second to the last change of the
+// log seen from outside (coarse: the log is polled every 20 ms).
+bool StreamBurst(DrivenProgram& program, DeviceClient& device, int port, const std::string& burst, SampleSet& rates)
+{
+    program.Command(IDM_CLEAR_LOG);
+    const double start = Stopwatch::NowMs();
+    device.Write(port, burst);
+    long last = program.LogLength();
+    double lastChange = start;
+    while (Stopwatch::NowMs() - lastChange < 1000) {
+        if (Stopwatch::NowMs() - start > kBurstLimitMs) return false;
+        Sleep(20);
+        const long now = program.LogLength();
+        if (now != last) {
+            last = now;
+            lastChange = Stopwatch::NowMs();
+        }
+    }
+    if (last < static_cast<long>(burst.size())) {
+        std::fprintf(stderr, "program: only %ld characters in the log after a burst of %zu bytes\n", last,
+                     burst.size());
+        return false;
+    }
+    rates.Add(static_cast<double>(burst.size()) * 1000.0 / (lastChange - start));
+    return true;
+}
+
+void ReportMemory(const char* prefix, const PROCESS_MEMORY_COUNTERS& memory)
+{
+    char key[128];
+    const struct {
+        const char* name;
+        SIZE_T value;
+    } rows[] = {{"working_set_kb", memory.WorkingSetSize},
+                {"peak_working_set_kb", memory.PeakWorkingSetSize},
+                {"pagefile_kb", memory.PagefileUsage},
+                {"peak_pagefile_kb", memory.PeakPagefileUsage}};
+    for (const auto& row : rows) {
+        std::snprintf(key, sizeof key, "%s.%s", prefix, row.name);
+        BenchReport::Value(key, row.value / 1024.0, "KB");
+    }
+}
+
+int Run(const Options& options)
+{
+    const std::string directory = OwnDirectory();
+    const std::string programPath = directory + "..\\bin\\Leitungsfuchs.exe";
+    const std::string minimalPath = directory + "bench_minimal_window.exe";
+    const long serverPid = WineServerPid();
+
+    // Start-up, alternating, after one start of each that is not counted.
+    StartFigures minimal, program;
+    if (!MeasureStart(minimalPath, minimal, false) || !MeasureStart(programPath, program, false)) return 1;
+    for (int i = 0; i < options.starts; ++i) {
+        if (!MeasureStart(minimalPath, minimal, true) || !MeasureStart(programPath, program, true)) return 1;
+    }
+    std::fprintf(stderr, "start-up done\n");
+
+    DeviceClient device;
+    device.Create(options.port);
+    DrivenProgram driven;
+    if (!driven.Start(programPath)) {
+        std::fprintf(stderr, "the program did not come up\n");
+        return 1;
+    }
+    PROCESS_MEMORY_COUNTERS atStart;
+    driven.Process().Memory(atStart);
+    const unsigned long handlesAtStart = HandlesOf(driven.Process());
+    const unsigned long threadsAtStart = ThreadsOf(driven.Process());
+
+    // Idle: the bare reader on the port, the program on the same port
+    // connected, and not connected.
+    IdleFigures bareIdle, connectedIdle, disconnectedIdle;
+    for (int round = 0; round < options.idleRounds; ++round) {
+        {
+            BareReader bare;
+            if (!bare.Start(options.port)) {
+                std::fprintf(stderr, "bare: cannot open COM%d\n", options.port);
+                return 1;
+            }
+            MeasureIdle(OwnCpuMs, options.idleSeconds, serverPid, bareIdle);
+        }
+        if (!driven.Connect(options.port)) {
+            std::fprintf(stderr, "program: cannot connect to COM%d\n", options.port);
+            return 1;
+        }
+        MeasureIdle([&] { return driven.Process().CpuMs(); }, options.idleSeconds, serverPid, connectedIdle);
+        driven.Disconnect();
+        MeasureIdle([&] { return driven.Process().CpuMs(); }, options.idleSeconds, serverPid, disconnectedIdle);
+        std::fprintf(stderr, "idle round %d of %d done\n", round + 1, options.idleRounds);
+    }
+
+    // Streaming: ASCII bursts of 60000 bytes, then HEX bursts of 15000
+    // (what fits the log), the log emptied before each.
+    if (!driven.Connect(options.port)) return 1;
+    SampleSet asciiRates, hexRates;
+    const std::string asciiBurst = MakeStream(60000);
+    const std::string hexBurst = MakeStream(15000);
+    for (int i = 0; i < options.bursts; ++i) {
+        if (!StreamBurst(driven, device, options.port, asciiBurst, asciiRates)) return 1;
+    }
+    driven.Command(IDM_HEX_MODE);
+    for (int i = 0; i < (options.bursts + 1) / 2; ++i) {
+        if (!StreamBurst(driven, device, options.port, hexBurst, hexRates)) return 1;
+    }
+    driven.Command(IDM_HEX_MODE);
+    PROCESS_MEMORY_COUNTERS afterStreaming;
+    driven.Process().Memory(afterStreaming);
+    const unsigned long handlesWhileConnected = HandlesOf(driven.Process());
+    const unsigned long threadsWhileConnected = ThreadsOf(driven.Process());
+    driven.Disconnect();
+    Sleep(300);
+    const unsigned long handlesAfter = HandlesOf(driven.Process());
+    const unsigned long threadsAfter = ThreadsOf(driven.Process());
+    const int exitCode = driven.Process().Close(kCloseLimitMs);
+    device.Remove(options.port);
+
+    std::printf("The program as a process (Leitungsfuchs.exe) on COM%d: %d starts, %d idle rounds of %d s, "
+                "%d ASCII bursts of 60000 bytes and %d HEX bursts of 15000 bytes\n",
+                options.port, options.starts, options.idleRounds, options.idleSeconds, options.bursts,
+                (options.bursts + 1) / 2);
+    ReportStart("exe.minimal", minimal);
+    ReportStart("exe.program", program);
+    ReportIdle("exe.bare", bareIdle);
+    ReportIdle("exe.program.connected", connectedIdle);
+    ReportIdle("exe.program.disconnected", disconnectedIdle);
+    BenchReport::Figure("exe.program.stream.ascii_bytes_per_s", asciiRates, "B/s");
+    BenchReport::Figure("exe.program.stream.hex_bytes_per_s", hexRates, "B/s");
+    ReportMemory("exe.program.after_start", atStart);
+    ReportMemory("exe.program.after_streaming", afterStreaming);
+    BenchReport::Value("exe.program.handles_after_start", handlesAtStart, "handles");
+    BenchReport::Value("exe.program.handles_streaming_connected", handlesWhileConnected, "handles");
+    BenchReport::Value("exe.program.handles_after_disconnect", handlesAfter, "handles");
+    BenchReport::Value("exe.program.threads_after_start", threadsAtStart, "threads");
+    BenchReport::Value("exe.program.threads_streaming_connected", threadsWhileConnected, "threads");
+    BenchReport::Value("exe.program.threads_after_disconnect", threadsAfter, "threads");
+    BenchReport::Value("exe.program.exit_code", exitCode, "code");
+    return exitCode == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return Run(ParseOptions(argc, argv));
+    } catch (const DeviceError& error) {
+        std::fprintf(stderr, "device: %s\n", error.what());
+        return 1;
+    }
+}
