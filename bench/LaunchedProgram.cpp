@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "ProcessCounters.h"
+#include "UnixProcess.h"
 
 namespace {
 
@@ -30,14 +30,13 @@ LaunchedProgram::~LaunchedProgram()
     if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) Close(10000);
 }
 
-bool LaunchedProgram::Launch(const std::string& path)
+bool LaunchedProgram::Launch(const std::string& path, const std::string& arguments)
 {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    std::vector<char> commandLine(path.begin(), path.end());
-    commandLine.insert(commandLine.begin(), '"');
-    commandLine.push_back('"');
+    const std::string line = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
+    std::vector<char> commandLine(line.begin(), line.end());
     commandLine.push_back('\0');
     if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &info)) {
@@ -46,6 +45,8 @@ bool LaunchedProgram::Launch(const std::string& path)
     CloseHandle(info.hThread);
     process_.Reset(info.hProcess);
     processId_ = info.dwProcessId;
+    path_ = path;
+    unixPid_.clear();
     window_ = nullptr;
     return true;
 }
@@ -73,8 +74,8 @@ bool LaunchedProgram::Answers(DWORD timeoutMs) const
 
 double LaunchedProgram::CpuMs() const
 {
-    ProcessCounters counters;
-    return ProcessCounters::Query(processId_, counters) ? counters.cpuMs : -1.0;
+    if (unixPid_.empty()) unixPid_ = UnixProcess::PidOfProgram(path_);
+    return UnixProcess::CpuMs(unixPid_);
 }
 
 bool LaunchedProgram::Memory(PROCESS_MEMORY_COUNTERS& counters) const

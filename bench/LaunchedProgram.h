@@ -17,8 +17,8 @@ public:
     LaunchedProgram(const LaunchedProgram&) = delete;
     LaunchedProgram& operator=(const LaunchedProgram&) = delete;
 
-    // Starts the program; false when it cannot be started.
-    bool Launch(const std::string& path);
+    // Starts the program with the arguments; false when it cannot be started.
+    bool Launch(const std::string& path, const std::string& arguments = std::string());
     // Waits until the program shows a top-level window; the window, or
     // nullptr on time-out or when the program ended.
     HWND WaitForVisibleWindow(DWORD timeoutMs);
@@ -29,7 +29,8 @@ public:
     HWND Window() const { return window_; }
 
     DWORD ProcessId() const { return processId_; }
-    // Kernel plus user time in milliseconds; negative when unknown.
+    // CPU time in ms of all its threads (Wine's own included); negative
+    // when unknown.
     double CpuMs() const;
     // Memory counters of the process; false when unknown.
     bool Memory(PROCESS_MEMORY_COUNTERS& counters) const;
@@ -41,5 +42,7 @@ public:
 private:
     WKernelHandle process_;
     DWORD processId_ = 0;
+    std::string path_;
+    mutable std::string unixPid_; // found on first use
     HWND window_ = nullptr;
 };

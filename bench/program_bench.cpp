@@ -5,9 +5,12 @@
 //  - start-up time to the visible main window, beside a minimal Win32 window
 //    program (bench_minimal_window.exe), both started the same way;
 //  - idle CPU while connected with no data, beside the bare reader on the
-//    same port (and the program while not connected), as process CPU time
-//    over a quiet spell; the wine server's CPU time over the same spell too
-//    (under Wine, waits and messages are served by it);
+//    same port in a process of its own (and the program while not
+//    connected): CPU time of all the
+//    process's threads over a quiet spell, Wine's own threads included (the
+//    one Wine runs for a pending WaitCommEvent among them), and the wine
+//    server's over the same spell (under Wine, waits and messages go
+//    through it);
 //  - memory after start and after a streaming run (ASCII and HEX bursts with
 //    the log emptied between them), beside the minimal window program.
 //
@@ -29,6 +32,8 @@
 #include "DeviceClient.h"
 #include "LaunchedProgram.h"
 #include "ProcessCounters.h"
+#include "UnixProcess.h"
+#include "WHandle.h"
 #include "SampleSet.h"
 #include "Stopwatch.h"
 #include "resource_ids.h"
@@ -72,45 +77,24 @@ std::string OwnDirectory()
     return directory.substr(0, directory.find_last_of('\\') + 1);
 }
 
-// CPU time (user + system, ms) of a Linux process, read through Wine's view
-// of the root file system; negative when unknown.
-double UnixProcessCpuMs(long pid)
-{
-    if (pid <= 0) return -1.0;
-    const std::string path = "Z:\\proc\\" + std::to_string(pid) + "\\stat";
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return -1.0;
-    char text[1024];
-    const std::size_t length = std::fread(text, 1, sizeof text - 1, file);
-    std::fclose(file);
-    text[length] = '\0';
-    // Fields after the command name in parentheses: state is field 3,
-    // utime and stime are fields 14 and 15, in clock ticks (100 a second).
-    const char* at = std::strrchr(text, ')');
-    if (!at) return -1.0;
-    unsigned long long utime = 0, stime = 0;
-    if (std::sscanf(at + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &utime, &stime) != 2) return -1.0;
-    return static_cast<double>(utime + stime) * 10.0;
-}
+// The bare reader runs in a child process of its own (this program with
+// --bare-child <port>), so it is measured as the program is. The child opens
+// the port, signals kBareReady and reads until kBareStop is set (at most
+// kBareChildLimitMs).
+constexpr const char* kBareReady = "LfBenchBareReaderReady";
+constexpr const char* kBareStop = "LfBenchBareReaderStop";
+constexpr DWORD kBareChildLimitMs = 300000;
 
-// The wine server of the harness (its pid file in LF_HARNESS_DIR).
-long WineServerPid()
+int RunBareChild(int port)
 {
-    const char* harness = std::getenv("LF_HARNESS_DIR");
-    if (!harness) return 0;
-    FILE* file = std::fopen((std::string(harness) + "\\wineserver.pid").c_str(), "rb");
-    if (!file) return 0;
-    long pid = 0;
-    if (std::fscanf(file, "%ld", &pid) != 1) pid = 0;
-    std::fclose(file);
-    return pid;
-}
-
-// Measured the same way as the program's, from the process list.
-double OwnCpuMs()
-{
-    ProcessCounters counters;
-    return ProcessCounters::Query(GetCurrentProcessId(), counters) ? counters.cpuMs : -1.0;
+    WKernelHandle ready(CreateEventA(nullptr, TRUE, FALSE, kBareReady));
+    WKernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, kBareStop));
+    if (!ready || !stop) return 1;
+    BareReader bare;
+    if (!bare.Start(port)) return 1;
+    SetEvent(ready.Get());
+    WaitForSingleObject(stop.Get(), kBareChildLimitMs);
+    return 0;
 }
 
 unsigned long HandlesOf(const LaunchedProgram& program)
@@ -245,16 +229,16 @@ struct IdleFigures {
 };
 
 template <class CpuMs>
-void MeasureIdle(CpuMs cpuMs, int seconds, long serverPid, IdleFigures& figures)
+void MeasureIdle(CpuMs cpuMs, int seconds, const std::string& serverPid, IdleFigures& figures)
 {
     Sleep(1000); // settle
     const double process0 = cpuMs();
-    const double server0 = UnixProcessCpuMs(serverPid);
+    const double server0 = UnixProcess::CpuMs(serverPid);
     const double start = Stopwatch::NowMs();
     Sleep(static_cast<DWORD>(seconds) * 1000);
     const double wall = Stopwatch::NowMs() - start;
     const double process1 = cpuMs();
-    const double server1 = UnixProcessCpuMs(serverPid);
+    const double server1 = UnixProcess::CpuMs(serverPid);
     if (process0 >= 0 && process1 >= 0) figures.processPercent.Add((process1 - process0) * 100.0 / wall);
     if (server0 >= 0 && server1 >= 0) figures.serverPercent.Add((server1 - server0) * 100.0 / wall);
 }
@@ -329,7 +313,7 @@ int Run(const Options& options)
     const std::string directory = OwnDirectory();
     const std::string programPath = directory + "..\\bin\\Leitungsfuchs.exe";
     const std::string minimalPath = directory + "bench_minimal_window.exe";
-    const long serverPid = WineServerPid();
+    const std::string serverPid = UnixProcess::WineServerPid();
 
     // Start-up, alternating, after one start of each that is not counted.
     StartFigures minimal, program;
@@ -356,12 +340,20 @@ int Run(const Options& options)
     IdleFigures bareIdle, connectedIdle, disconnectedIdle;
     for (int round = 0; round < options.idleRounds; ++round) {
         {
-            BareReader bare;
-            if (!bare.Start(options.port)) {
+            WKernelHandle ready(CreateEventA(nullptr, TRUE, FALSE, kBareReady));
+            WKernelHandle stop(CreateEventA(nullptr, TRUE, FALSE, kBareStop));
+            ResetEvent(ready.Get());
+            ResetEvent(stop.Get());
+            LaunchedProgram bare;
+            const std::string self = directory + "bench_program.exe";
+            if (!bare.Launch(self, "--bare-child " + std::to_string(options.port))
+                || WaitForSingleObject(ready.Get(), kWindowLimitMs) != WAIT_OBJECT_0) {
                 std::fprintf(stderr, "bare: cannot open COM%d\n", options.port);
                 return 1;
             }
-            MeasureIdle(OwnCpuMs, options.idleSeconds, serverPid, bareIdle);
+            MeasureIdle([&] { return bare.CpuMs(); }, options.idleSeconds, serverPid, bareIdle);
+            SetEvent(stop.Get());
+            WaitForSingleObject(bare.Process(), kCloseLimitMs);
         }
         if (!driven.Connect(options.port)) {
             std::fprintf(stderr, "program: cannot connect to COM%d\n", options.port);
@@ -425,6 +417,7 @@ int Run(const Options& options)
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--bare-child") return RunBareChild(std::atoi(argv[2]));
     try {
         return Run(ParseOptions(argc, argv));
     } catch (const DeviceError& error) {
