@@ -20,7 +20,7 @@ public:
     // Stops and joins the thread; the number of bytes vcomd took.
     std::size_t Stop();
     std::size_t BytesQueued() const { return queued_.load(); }
-    // The text of the failure that ended the stream early, if any.
+    // After Stop: the text of the failure that ended the stream early, if any.
     std::string Failure() const;
 
 private:

@@ -28,24 +28,41 @@ std::string ReadWholeFile(const std::string& path)
     return content.str();
 }
 
+// A directory listing, closed with the object.
+class FileSearch {
+public:
+    FileSearch(const char* pattern, WIN32_FIND_DATAA& first) : handle_(FindFirstFileA(pattern, &first)) {}
+    ~FileSearch()
+    {
+        if (IsOpen()) FindClose(handle_);
+    }
+    FileSearch(const FileSearch&) = delete;
+    FileSearch& operator=(const FileSearch&) = delete;
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool Next(WIN32_FIND_DATAA& entry) { return FindNextFileA(handle_, &entry) != FALSE; }
+
+private:
+    HANDLE handle_;
+};
+
 // Linux processes (seen through drive Z:) whose command line starts with the
 // program's Windows path, as Wine shows it.
 std::set<unsigned long> UnixProcessesRunning(const std::string& windowsPath)
 {
     std::set<unsigned long> found;
     WIN32_FIND_DATAA entry{};
-    HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
-    if (search == INVALID_HANDLE_VALUE) return found;
+    FileSearch search("Z:\\proc\\*", entry);
+    if (!search.IsOpen()) return found;
     do {
         char* end = nullptr;
         const unsigned long pid = std::strtoul(entry.cFileName, &end, 10);
         if (pid == 0 || *end != '\0') continue;
         const std::string commandLine = ReadWholeFile("Z:\\proc\\" + std::string(entry.cFileName) + "\\cmdline");
         if (commandLine.compare(0, windowsPath.size(), windowsPath) == 0) found.insert(pid);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    } while (search.Next(entry));
     return found;
 }
+
 // One entry of the system's handle list (SystemHandleInformation).
 struct SystemHandleEntry {
     ULONG ownerPid;

@@ -114,8 +114,8 @@ TEST_F(Faults, TwentyExitsWhileStreamingEndWithCodeZeroAndSaveTheSettings)
         ASSERT_TRUE(WaitUntil([&] { return p.Log().find("stream line") != std::string::npos; },
                               ProgramUnderTest::kReactionMs));
         ASSERT_NO_FATAL_FAILURE(CloseNormally(i % 2 == 1));
-        EXPECT_EQ(stream.Failure(), "");
         stream.Stop();
+        EXPECT_EQ(stream.Failure(), "");
         EXPECT_FALSE(device.Modem(kPort).dtr);
         EXPECT_EQ(ProgramRegistry::Setting("COM").Dword(), kPort - 1);
         EXPECT_EQ(ProgramRegistry::Setting("Baudrate").Dword(), i % 8);

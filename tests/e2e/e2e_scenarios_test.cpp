@@ -266,6 +266,7 @@ TEST_P(ExitWhileConnected, EndsAtOnceWithCodeZeroAndStoresEverything)
     }
     CloseNormally(c.throughMenu);
     if (stream) {
+        stream->Stop();
         EXPECT_EQ(stream->Failure(), "");
     }
     stream.reset();
