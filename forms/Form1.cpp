@@ -89,6 +89,7 @@ void Form1::ConnectFormHandlers(bool connect)
         {textb_log, WEventId::User, WHandler(&Form1::OnBlockReceived), this},
         {toolb_1, WEventId::Click, WHandler(&Form1::OnToolbarClick), this},
         {periodicTimer, WEventId::Timer, WHandler(&Form1::OnPeriodicTick), this},
+        {&logFlushTimer, WEventId::Timer, WHandler(&Form1::OnLogFlushTick), this},
         {menu_sendButtonsDialog, WEventId::Click, WHandler(&Form1::OnSendButtonsDialog), this},
         {menu_sendF1, WEventId::Click, WHandler(&Form1::OnSendTextCommand), this},
         {menu_sendF2, WEventId::Click, WHandler(&Form1::OnSendTextCommand), this},
@@ -243,11 +244,32 @@ bool Form1::OnBlockReceived(WObject*, WEventData*)
 
 void Form1::DisplayReceived(const unsigned char* bytes, int count)
 {
-    textb_log->AppendText(display.Format(bytes, count));
+    pendingLogText += display.Format(bytes, count);
+    if (GetTickCount() - lastLogFlush >= kLogFlushMs) {
+        FlushReceivedText();
+    } else if (!logFlushTimer.IsRunning()) {
+        logFlushTimer.Start(kLogFlushMs);
+    }
+}
+
+void Form1::FlushReceivedText()
+{
+    logFlushTimer.Stop();
+    if (pendingLogText.IsEmpty()) return;
+    textb_log->AppendText(pendingLogText);
+    pendingLogText.Clear();
+    lastLogFlush = GetTickCount();
+}
+
+bool Form1::OnLogFlushTick(WObject*, WEventData*)
+{
+    FlushReceivedText();
+    return false;
 }
 
 bool Form1::OnHexMode(WObject*, WEventData*)
 {
+    FlushReceivedText(); // what arrived before the switch goes with the old log
     textb_log->Clear();
     const WString headline = display.ToggleHexMode();
     textb_log->AppendText(headline);
@@ -257,6 +279,7 @@ bool Form1::OnHexMode(WObject*, WEventData*)
 
 bool Form1::OnClearLog(WObject*, WEventData*)
 {
+    FlushReceivedText();
     textb_log->Clear();
     return false;
 }
@@ -284,7 +307,10 @@ void Form1::SendText(const WString& text)
         return;
     }
     serialPort->Write(message.GetText(), static_cast<int>(message.GetLength()));
-    if (checkbox_echo->IsChecked()) textb_log->AppendText(WString(">") + message);
+    if (checkbox_echo->IsChecked()) {
+        FlushReceivedText(); // the echo comes after what was received before it
+        textb_log->AppendText(WString(">") + message);
+    }
 }
 
 bool Form1::OnSendButtonDown(WObject*, WEventData*)

@@ -15,7 +15,14 @@ public:
     // Sends `text` with the chosen line end and echoes it into the log.
     void SendText(const WString& text);
     // Formats received bytes in the current mode and appends them to the log.
+    // While data streams in, the text of the blocks that arrive within
+    // kLogFlushMs goes into the log in one append (a log append costs far
+    // more than formatting a block); a block after a pause appears at once.
     void DisplayReceived(const unsigned char* bytes, int count);
+    // Puts received text that is still waiting into the log now.
+    void FlushReceivedText();
+
+    static constexpr unsigned kLogFlushMs = 20;
     // The five send texts become the captions of menu items F1 to F5 and the
     // tips of the toolbar's five send buttons.
     void UpdateSendButtonTexts();
@@ -41,6 +48,7 @@ private:
     bool OnClearSendList(WObject* source, WEventData* data);
     bool OnExit(WObject* source, WEventData* data);
     bool OnAbout(WObject* source, WEventData* data);
+    bool OnLogFlushTick(WObject* source, WEventData* data);
 
     void RestoreChoices();
     void ConnectPort();
@@ -51,6 +59,10 @@ private:
 
     // hexMode, column, asciiText and afterCR of the receive display.
     ReceiveFormatter display;
+    // Received text not yet in the log, and when the log last got some.
+    WString pendingLogText;
+    DWORD lastLogFlush = 0;
+    WTimer logFlushTimer;
 };
 
 // The main window's module: its pointers, one each per program.
