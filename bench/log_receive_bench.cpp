@@ -527,6 +527,54 @@ void MeasureEndQuery(ProgramUnderTest& program, std::size_t fill, SampleSet& ans
     DestroyWindow(edit);
 }
 
+// What an append costs by its size and by the log's scroll bar: lines of 80
+// characters appended to the real log 1, 10 and 100 at a time (microseconds
+// per call), and one line at a time into a visible text box of the log's
+// kind without a vertical scroll bar.
+struct AppendShapes {
+    SampleSet perCall[3];
+    SampleSet noScrollBar;
+};
+
+void MeasureAppendShapes(ProgramUnderTest& program, AppendShapes& shapes)
+{
+    static const int kLines[3] = {1, 10, 100};
+    WTextBox* log = program.Form()->textb_log;
+    const std::string line = std::string(78, 'x') + "\r\n";
+    for (int k = 0; k < 3; ++k) {
+        program.Command(IDM_CLEAR_LOG);
+        std::string chunk;
+        for (int i = 0; i < kLines[k]; ++i) chunk += line;
+        const WString text(chunk);
+        for (std::size_t length = 0; length + chunk.size() <= 60000; length += chunk.size()) {
+            const double t0 = Stopwatch::NowMs();
+            log->AppendText(text);
+            shapes.perCall[k].Add((Stopwatch::NowMs() - t0) * 1000.0);
+        }
+    }
+    program.Command(IDM_CLEAR_LOG);
+
+    HWND edit = CreateWindowExA(WS_EX_STATICEDGE, "EDIT", "",
+                                WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                                10, 60, 600, 250, program.Form()->GetHandle(), nullptr, nullptr, nullptr);
+    WTextBox box;
+    if (edit && box.Attach(edit)) {
+        box.SetFont("10.Courier New");
+        box.SetTextLimit(65535);
+        SetWindowPos(edit, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        program.Pump().RunFor(50);
+        const WString text(line);
+        for (int i = 0; i < 750; ++i) {
+            const double t0 = Stopwatch::NowMs();
+            box.AppendText(text);
+            shapes.noScrollBar.Add((Stopwatch::NowMs() - t0) * 1000.0);
+        }
+        box.Detach();
+    }
+    if (edit) DestroyWindow(edit);
+    program.Pump().RunFor(50);
+}
+
 void ReportAppendSteps(const char* mode, const AppendSteps& steps)
 {
     const char* bands[2] = {"first10", "last10"};
@@ -639,7 +687,9 @@ int Run(const Options& options)
     const std::vector<std::string> hexTexts = BlockTexts(true, hexBurst);
     SampleSet formatAscii, formatHex;
     SampleSet ansiEndEmpty, appendEmpty, ansiEndFull, appendFull;
+    AppendShapes shapes;
     for (int r = 0; r < options.rounds; ++r) {
+        MeasureAppendShapes(program, shapes);
         MeasureEndQuery(program, 0, ansiEndEmpty, appendEmpty);
         MeasureEndQuery(program, 60000, ansiEndFull, appendFull);
         MeasureAppendSteps(program, asciiTexts, asciiSteps);
@@ -667,6 +717,10 @@ int Run(const Options& options)
     BenchReport::Figure("step.end_query.appendtext.empty", appendEmpty, "us");
     BenchReport::Figure("step.end_query.ansi_length.full", ansiEndFull, "us");
     BenchReport::Figure("step.end_query.appendtext.full", appendFull, "us");
+    BenchReport::Figure("step.shape.lines1_per_call", shapes.perCall[0], "us");
+    BenchReport::Figure("step.shape.lines10_per_call", shapes.perCall[1], "us");
+    BenchReport::Figure("step.shape.lines100_per_call", shapes.perCall[2], "us");
+    BenchReport::Figure("step.shape.no_scroll_bar_per_call", shapes.noScrollBar, "us");
     ReportAppendSteps("ascii", asciiSteps);
     ReportAppendSteps("hex", hexSteps);
     return 0;
