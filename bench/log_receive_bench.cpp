@@ -7,10 +7,11 @@
 //    what fits the log), the log emptied before each burst;
 //  - one-byte latency from the device write to the text in the log, and to
 //    the end of the log's next paint;
-//  - where the time of a block goes: the UserEvent handler (formatter and
-//    edit control), other messages (paints), and the UI thread waiting for
-//    the next block; and the formatter and each step of the log's append on
-//    their own, against how full the log is.
+//  - where the time of a burst goes: the UserEvent handlers (formatter, and
+//    the log's append when it is due), the timer that puts gathered text into
+//    the log, paints, and the UI thread waiting for the next block; and the
+//    formatter and the log's append on their own: each step of it against
+//    how full the log is, by the size of the text, without a scroll bar.
 //
 // Runs under Wine with the harness up (bench/run.sh). Usage:
 //   bench_log_receive.exe [--port N] [--rounds N] [--samples N] [--steps-only 1]
@@ -92,51 +93,34 @@ std::size_t LogLength(HWND log)
     return length > 0 ? static_cast<std::size_t>(length) : 0;
 }
 
-// Watches the messages the pump handles for the log's blocks and paints.
+// Watches the messages the pump handles: the log's blocks (UserEvent), the
+// timer that puts gathered text into the log, and paints.
 class LogWatch {
 public:
     explicit LogWatch(HWND log) : log_(log) {}
 
     // Starts a measurement that ends when the log holds `targetLength` characters.
-    void Arm(std::size_t targetLength, std::size_t burstBytes)
+    void Arm(std::size_t targetLength)
     {
         target_ = targetLength;
-        burstBytes_ = burstBytes;
+        lastLength_ = LogLength(log_);
+        appendingHandlerMs_ = SampleSet();
         reached_ = false;
         painted_ = false;
-        blocks_ = 0;
-        lastBlockEndMs_ = 0;
         handlerMs_ = SampleSet();
-        otherMs_ = 0;
+        timerCount_ = 0;
+        timerMs_ = 0;
+        paintCount_ = 0;
         paintMs_ = 0;
-        for (SampleSet& band : handlerByFill_) band = SampleSet();
+        otherMs_ = 0;
     }
 
     void OnHandled(const MessagePump::Handled& handled)
     {
         const double ms = handled.endMs - handled.startMs;
-        if (handled.window == log_ && handled.message == WM_WLIB_USEREVENT) {
-            ++blocks_;
-            handlerMs_.Add(ms);
-            lastBlockEndMs_ = handled.endMs;
-            const std::size_t length = LogLength(log_);
-            const int band = target_ > 0 ? static_cast<int>(length * kFillBands / (target_ + 1)) : 0;
-            handlerByFill_[band < kFillBands ? band : kFillBands - 1].Add(ms);
-            if (!reached_ && length >= target_) {
-                reached_ = true;
-                reachedAtMs_ = handled.endMs;
-            }
-            return;
-        }
-        if (!reached_ && handled.window == nullptr && handled.message == WM_TIMER) {
-            // The batched display appends from a thread timer.
-            otherMs_ += ms;
-            if (LogLength(log_) >= target_) {
-                reached_ = true;
-                reachedAtMs_ = handled.endMs;
-            }
-            return;
-        }
+        const bool block = handled.window == log_ && handled.message == WM_WLIB_USEREVENT;
+        // The library's timers are thread timers (no window).
+        const bool timer = handled.window == nullptr && handled.message == WM_TIMER;
         if (reached_) {
             if (!painted_ && handled.window == log_ && handled.message == WM_PAINT) {
                 painted_ = true;
@@ -144,34 +128,55 @@ public:
             }
             return;
         }
-        otherMs_ += ms;
-        if (handled.message == WM_PAINT) paintMs_ += ms;
+        if (block) {
+            handlerMs_.Add(ms);
+        } else if (timer) {
+            ++timerCount_;
+            timerMs_ += ms;
+        } else if (handled.message == WM_PAINT) {
+            if (handled.window == log_) ++paintCount_;
+            paintMs_ += ms;
+        } else {
+            otherMs_ += ms;
+        }
+        if (!block && !timer) return;
+        const std::size_t length = LogLength(log_);
+        if (block && length != lastLength_) appendingHandlerMs_.Add(ms);
+        lastLength_ = length;
+        if (length >= target_) {
+            reached_ = true;
+            reachedAtMs_ = handled.endMs;
+        }
     }
 
     bool Reached() const { return reached_; }
     bool Painted() const { return painted_; }
     double ReachedAtMs() const { return reachedAtMs_; }
     double PaintedAtMs() const { return paintedAtMs_; }
-    int Blocks() const { return blocks_; }
     const SampleSet& HandlerMs() const { return handlerMs_; }
-    const SampleSet& HandlerMsAtFill(int band) const { return handlerByFill_[band]; }
-    double OtherMs() const { return otherMs_; }
+    // The handlers that put text into the log (the others only gathered it).
+    const SampleSet& AppendingHandlerMs() const { return appendingHandlerMs_; }
+    int TimerCount() const { return timerCount_; }
+    double TimerMs() const { return timerMs_; }
+    int PaintCount() const { return paintCount_; }
     double PaintMs() const { return paintMs_; }
+    double OtherMs() const { return otherMs_; }
 
 private:
     HWND log_;
     std::size_t target_ = 0;
-    std::size_t burstBytes_ = 0;
     bool reached_ = false;
     bool painted_ = false;
     double reachedAtMs_ = 0;
     double paintedAtMs_ = 0;
-    int blocks_ = 0;
-    double lastBlockEndMs_ = 0;
     SampleSet handlerMs_;
-    SampleSet handlerByFill_[kFillBands];
-    double otherMs_ = 0;
+    SampleSet appendingHandlerMs_;
+    std::size_t lastLength_ = 0;
+    int timerCount_ = 0;
+    double timerMs_ = 0;
+    int paintCount_ = 0;
     double paintMs_ = 0;
+    double otherMs_ = 0;
 };
 
 // Figures of one way of receiving, collected over the rounds.
@@ -179,79 +184,24 @@ struct Road {
     SampleSet bytesPerSecond;
     SampleSet latencyMs;
     SampleSet paintedLatencyMs;
-    // Per burst: blocks, UserEvent handler time per block (median), time in
-    // other messages, time the UI thread waited for blocks, per block.
+    // Where the time of a burst went (one value per burst): blocks and the
+    // median time of the UserEvent handler per block; the handlers in all;
+    // the timer that puts gathered text into the log (how often, how long);
+    // paints of the log; and the time the UI thread had nothing to do.
     SampleSet blocks;
     SampleSet handlerUsPerBlock;
-    SampleSet handlerUsFirstTenth;
-    SampleSet handlerUsLastTenth;
-    SampleSet otherMsPerBurst;
+    SampleSet handlerMsPerBurst;
+    SampleSet appendingHandlers;
+    SampleSet appendingHandlerMsPerBurst;
+    SampleSet appendingHandlerUs;
+    SampleSet timerFlushes;
+    SampleSet timerMsPerBurst;
+    SampleSet logPaints;
     SampleSet paintMsPerBurst;
+    SampleSet otherMsPerBurst;
+    SampleSet waitMsPerBurst;
     SampleSet waitUsPerBlock;
 };
-
-// A prototype of a log display that appends at most once per kBatchMs: each
-// block is formatted at once, but text that arrives within kBatchMs of the
-// last append waits (a thread timer appends it), so a burst costs one append
-// per kBatchMs instead of one per 80-byte block. A block after a quiet spell
-// is appended at once. Put in front of Form1's handler of the log's
-// UserEvent (and so instead of it) while it lives; it keeps a formatter of
-// its own.
-class BatchedDisplay : public WObject {
-public:
-    static constexpr DWORD kBatchMs = 20;
-
-    BatchedDisplay(WTextBox* log, Rs232Class* port, bool hex) : log_(log), port_(port)
-    {
-        if (hex) formatter_.ToggleHexMode();
-        current_ = this;
-        log_->Connect(WEventId::User, this, WHandler(&BatchedDisplay::OnBlock));
-    }
-    ~BatchedDisplay() override
-    {
-        log_->Disconnect(WEventId::User, this, WHandler(&BatchedDisplay::OnBlock));
-        if (timer_) KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-
-private:
-    bool OnBlock(WObject*, WEventData*)
-    {
-        unsigned char block[Rs232Class::kBlockSize + 4];
-        int count = port_->GetReceivedCount();
-        port_->CopyReceived(block);
-        count = std::max(0, std::min(count, Rs232Class::kBlockSize));
-        pending_ += formatter_.Format(block, count);
-        if (Stopwatch::NowMs() - lastAppendMs_ >= kBatchMs) {
-            Flush();
-        } else if (!timer_) {
-            timer_ = SetTimer(nullptr, 0, kBatchMs, &BatchedDisplay::OnTimer);
-        }
-        return true;
-    }
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD)
-    {
-        KillTimer(nullptr, id);
-        if (!current_) return;
-        current_->timer_ = 0;
-        current_->Flush();
-    }
-    void Flush()
-    {
-        if (!pending_.IsEmpty()) log_->AppendText(pending_);
-        pending_.Clear();
-        lastAppendMs_ = Stopwatch::NowMs();
-    }
-
-    static BatchedDisplay* current_;
-    WTextBox* log_;
-    Rs232Class* port_;
-    ReceiveFormatter formatter_;
-    WString pending_;
-    double lastAppendMs_ = 0;
-    UINT_PTR timer_ = 0;
-};
-BatchedDisplay* BatchedDisplay::current_ = nullptr;
 
 class ProgramUnderTest {
 public:
@@ -295,18 +245,16 @@ public:
     bool HexMode() const { return form_->GetDisplay().IsHexMode(); }
 
     // One burst from the device write to its last character in the emptied log.
-    // `expected` is the display's state before the burst (the program's own
-    // unless a prototype stands in for it).
-    bool MeasureBurst(DeviceWriter& writer, const std::string& burst, Road& road,
-                      const ReceiveFormatter* display = nullptr)
+    // One burst from the device write to its last character in the emptied log.
+    bool MeasureBurst(DeviceWriter& writer, const std::string& burst, Road& road)
     {
         Command(IDM_CLEAR_LOG);
         pump_.RunFor(50);
-        ReceiveFormatter expected = display ? *display : form_->GetDisplay();
+        ReceiveFormatter expected = form_->GetDisplay();
         const std::size_t target = expected.Format(reinterpret_cast<const unsigned char*>(burst.data()),
                                                    static_cast<int32_t>(burst.size()))
                                        .GetLength();
-        watch_->Arm(target, burst.size());
+        watch_->Arm(target);
         writer.Start(port_, burst);
         const bool arrived = pump_.RunUntil([this] { return watch_->Reached(); }, kBurstLimitMs);
         writer.WaitIdle(kBurstLimitMs);
@@ -317,15 +265,22 @@ public:
         }
         const double elapsedMs = watch_->ReachedAtMs() - writer.LastStartMs();
         road.bytesPerSecond.Add(static_cast<double>(burst.size()) * 1000.0 / elapsedMs);
-        const int blocks = watch_->Blocks();
+        const LogWatch& w = *watch_;
+        const double blocks = static_cast<double>(w.HandlerMs().Count());
+        const double busyMs = w.HandlerMs().Sum() + w.TimerMs() + w.PaintMs() + w.OtherMs();
         road.blocks.Add(blocks);
-        road.handlerUsPerBlock.Add(watch_->HandlerMs().Median() * 1000.0);
-        road.handlerUsFirstTenth.Add(watch_->HandlerMsAtFill(0).Median() * 1000.0);
-        road.handlerUsLastTenth.Add(watch_->HandlerMsAtFill(kFillBands - 1).Median() * 1000.0);
-        road.otherMsPerBurst.Add(watch_->OtherMs());
-        road.paintMsPerBurst.Add(watch_->PaintMs());
-        const double waitMs = elapsedMs - watch_->HandlerMs().Sum() - watch_->OtherMs();
-        road.waitUsPerBlock.Add(blocks > 0 ? waitMs * 1000.0 / blocks : 0.0);
+        road.handlerUsPerBlock.Add(w.HandlerMs().Median() * 1000.0);
+        road.handlerMsPerBurst.Add(w.HandlerMs().Sum());
+        road.appendingHandlers.Add(static_cast<double>(w.AppendingHandlerMs().Count()));
+        road.appendingHandlerMsPerBurst.Add(w.AppendingHandlerMs().Sum());
+        road.appendingHandlerUs.Add(w.AppendingHandlerMs().Median() * 1000.0);
+        road.timerFlushes.Add(w.TimerCount());
+        road.timerMsPerBurst.Add(w.TimerMs());
+        road.logPaints.Add(w.PaintCount());
+        road.paintMsPerBurst.Add(w.PaintMs());
+        road.otherMsPerBurst.Add(w.OtherMs());
+        road.waitMsPerBurst.Add(elapsedMs - busyMs);
+        road.waitUsPerBlock.Add(blocks > 0 ? (elapsedMs - busyMs) * 1000.0 / blocks : 0.0);
         return true;
     }
 
@@ -335,7 +290,7 @@ public:
         if (LogLength(form_->textb_log->GetHandle()) > 60000) Command(IDM_CLEAR_LOG);
         pump_.RunFor(10 + std::rand() % 20); // idle in between, paints done
         const std::size_t before = LogLength(form_->textb_log->GetHandle());
-        watch_->Arm(before + 1, 1);
+        watch_->Arm(before + 1);
         writer.Start(port_, "x");
         const bool arrived = pump_.RunUntil([this] { return watch_->Reached(); }, kByteLimitMs);
         pump_.RunUntil([this] { return watch_->Painted(); }, 500);
@@ -605,12 +560,19 @@ void ReportRoad(const char* prefix, const Road& road)
     figure("bytes_per_s", road.bytesPerSecond, "B/s");
     figure("latency_ms", road.latencyMs, "ms");
     figure("painted_latency_ms", road.paintedLatencyMs, "ms");
+    if (road.blocks.Empty()) return;
     figure("blocks", road.blocks, "blocks");
     figure("handler_us_per_block", road.handlerUsPerBlock, "us");
-    figure("handler_us_first10", road.handlerUsFirstTenth, "us");
-    figure("handler_us_last10", road.handlerUsLastTenth, "us");
-    figure("other_ms_per_burst", road.otherMsPerBurst, "ms");
+    figure("handler_ms_per_burst", road.handlerMsPerBurst, "ms");
+    figure("appending_handlers_per_burst", road.appendingHandlers, "handlers");
+    figure("appending_handler_ms_per_burst", road.appendingHandlerMsPerBurst, "ms");
+    figure("appending_handler_us", road.appendingHandlerUs, "us");
+    figure("timer_flushes_per_burst", road.timerFlushes, "flushes");
+    figure("timer_ms_per_burst", road.timerMsPerBurst, "ms");
+    figure("log_paints_per_burst", road.logPaints, "paints");
     figure("paint_ms_per_burst", road.paintMsPerBurst, "ms");
+    figure("other_ms_per_burst", road.otherMsPerBurst, "ms");
+    figure("wait_ms_per_burst", road.waitMsPerBurst, "ms");
     figure("wait_us_per_block", road.waitUsPerBlock, "us");
 }
 
@@ -632,7 +594,6 @@ int Run(const Options& options)
     const std::string asciiBurst = MakeStream(kAsciiBurst);
     const std::string hexBurst = MakeStream(kHexBurst);
     Road programAscii, programHex, programByte;
-    Road batchedAscii, batchedHex, batchedByte;
     SampleSet bareAsciiRate, bareHexRate, bareLatency;
     const int samplesPerRound = (options.samples + options.rounds - 1) / options.rounds;
 
@@ -662,20 +623,6 @@ int Run(const Options& options)
         program.Command(IDM_CLEAR_LOG);
         for (int s = 0; s < samplesPerRound; ++s) {
             if (!program.MeasureByte(writer, programByte)) return 1;
-        }
-        // The same with the batched display in front of the program's.
-        for (bool hex : {false, true}) {
-            BatchedDisplay batched(program.Form()->textb_log, GetSerialPort(), hex);
-            ReceiveFormatter fresh;
-            if (hex) fresh.ToggleHexMode();
-            if (!program.MeasureBurst(writer, hex ? hexBurst : asciiBurst, hex ? batchedHex : batchedAscii, &fresh))
-                return 1;
-            if (!hex) {
-                program.Command(IDM_CLEAR_LOG);
-                for (int s = 0; s < samplesPerRound / 2; ++s) {
-                    if (!program.MeasureByte(writer, batchedByte)) return 1;
-                }
-            }
         }
         program.ClickConnect(); // disconnect
         std::fprintf(stderr, "round %d of %d done\n", round + 1, options.rounds);
@@ -708,9 +655,6 @@ int Run(const Options& options)
     ReportRoad("log.program.ascii", programAscii);
     ReportRoad("log.program.hex", programHex);
     ReportRoad("log.program.byte", programByte);
-    ReportRoad("log.batched.ascii", batchedAscii);
-    ReportRoad("log.batched.hex", batchedHex);
-    ReportRoad("log.batched.byte", batchedByte);
     BenchReport::Figure("step.formatter.ascii_us_per_block", formatAscii, "us");
     BenchReport::Figure("step.formatter.hex_us_per_block", formatHex, "us");
     BenchReport::Figure("step.end_query.ansi_length.empty", ansiEndEmpty, "us");

@@ -107,9 +107,9 @@ function row(label, key, base, unit, what) {
         x = what == "p99" ? p99[key] : med[key]; y = what == "p99" ? p99[base] : med[base]
         r = y != 0 ? sprintf("%.3g", x / y) : "-"
     }
-    printf "%-46s %12s %12s %9s  %-6s %s | %s\n", label, v, (base == "" ? "" : b), r, unit, spread(key), (base == "" ? "" : spread(base))
+    printf "%-54s %12s %12s %9s  %-6s %s | %s\n", label, v, (base == "" ? "" : b), r, unit, spread(key), (base == "" ? "" : spread(base))
 }
-function head(title) { printf "\n%s\n", title; printf "%-46s %12s %12s %9s  %-6s %s\n", "", "program", "baseline", "ratio", "unit", "spread program | baseline" }
+function head(title) { printf "\n%s\n", title; printf "%-54s %12s %12s %9s  %-6s %s\n", "", "program", "baseline", "ratio", "unit", "spread program | baseline" }
 { med[$2] = $3; lo[$2] = $4; hi[$2] = $5; p99[$2] = $6; cnt[$2] = $7 }
 END {
     printf "Leitungsfuchs benchmarks under Wine (load average before %s, after %s)\n", load_before, load_after
@@ -119,21 +119,29 @@ END {
     row("one byte, median", "log.program.byte.latency_ms", "log.bare.latency_ms", "ms")
     row("one byte, p99", "log.program.byte.latency_ms", "log.bare.latency_ms", "ms", "p99")
     row("one byte to the end of the next paint, median", "log.program.byte.painted_latency_ms", "log.bare.latency_ms", "ms")
-    head("Prototype: appends batched to one per 20 ms (bench only; see bench/README.md)")
-    row("ASCII, 60000-byte bursts", "log.batched.ascii.bytes_per_s", "log.bare.ascii_burst.bytes_per_s", "B/s")
-    row("HEX, 15000-byte bursts", "log.batched.hex.bytes_per_s", "log.bare.hex_burst.bytes_per_s", "B/s")
-    row("one byte, median", "log.batched.byte.latency_ms", "log.bare.latency_ms", "ms")
-    row("one byte, p99", "log.batched.byte.latency_ms", "log.bare.latency_ms", "ms", "p99")
-    head("Where the time of a block goes (program, per 80-byte block; medians of the bursts)")
-    row("ASCII: UserEvent handler (format + append)", "log.program.ascii.handler_us_per_block", "", "us")
-    row("ASCII: handler, first tenth of the log", "log.program.ascii.handler_us_first10", "", "us")
-    row("ASCII: handler, last tenth of the log", "log.program.ascii.handler_us_last10", "", "us")
-    row("ASCII: UI thread waiting for the next block", "log.program.ascii.wait_us_per_block", "", "us")
-    row("ASCII: other messages per burst (paints)", "log.program.ascii.other_ms_per_burst", "", "ms")
-    row("HEX: UserEvent handler (format + append)", "log.program.hex.handler_us_per_block", "", "us")
-    row("HEX: UI thread waiting for the next block", "log.program.hex.wait_us_per_block", "", "us")
-    row("batched ASCII: handler (format, no append)", "log.batched.ascii.handler_us_per_block", "", "us")
-    row("batched ASCII: UI thread waiting for the next block", "log.batched.ascii.wait_us_per_block", "", "us")
+    head("Where the time of a burst goes (program; per burst unless said; medians of the bursts)")
+    row("ASCII: blocks of at most 80 bytes", "log.program.ascii.blocks", "", "")
+    row("ASCII: UserEvent handler, per block (median)", "log.program.ascii.handler_us_per_block", "", "us")
+    row("ASCII: UserEvent handlers in all", "log.program.ascii.handler_ms_per_burst", "", "ms")
+    row("ASCII: handlers that appended to the log", "log.program.ascii.appending_handlers_per_burst", "", "")
+    row("ASCII: time in those handlers", "log.program.ascii.appending_handler_ms_per_burst", "", "ms")
+    row("ASCII: one such handler", "log.program.ascii.appending_handler_us", "", "us")
+    row("ASCII: log appends by the flush timer", "log.program.ascii.timer_flushes_per_burst", "", "")
+    row("ASCII: time in those appends", "log.program.ascii.timer_ms_per_burst", "", "ms")
+    row("ASCII: paints of the log", "log.program.ascii.log_paints_per_burst", "", "")
+    row("ASCII: time in paints", "log.program.ascii.paint_ms_per_burst", "", "ms")
+    row("ASCII: other messages", "log.program.ascii.other_ms_per_burst", "", "ms")
+    row("ASCII: UI thread waiting for blocks", "log.program.ascii.wait_ms_per_burst", "", "ms")
+    row("ASCII: UI thread waiting, per block", "log.program.ascii.wait_us_per_block", "", "us")
+    row("HEX: blocks", "log.program.hex.blocks", "", "")
+    row("HEX: UserEvent handlers in all", "log.program.hex.handler_ms_per_burst", "", "ms")
+    row("HEX: handlers that appended to the log", "log.program.hex.appending_handlers_per_burst", "", "")
+    row("HEX: time in those handlers", "log.program.hex.appending_handler_ms_per_burst", "", "ms")
+    row("HEX: log appends by the flush timer", "log.program.hex.timer_flushes_per_burst", "", "")
+    row("HEX: time in those appends", "log.program.hex.timer_ms_per_burst", "", "ms")
+    row("HEX: time in paints", "log.program.hex.paint_ms_per_burst", "", "ms")
+    row("HEX: UI thread waiting, per block", "log.program.hex.wait_us_per_block", "", "us")
+    head("The steps on their own (log appends of one block of text a call while the log fills)")
     row("formatter alone, ASCII", "step.formatter.ascii_us_per_block", "", "us")
     row("formatter alone, HEX", "step.formatter.hex_us_per_block", "", "us")
     row("log append: EM_REPLACESEL, first tenth", "step.ascii.em_replacesel.first10", "", "us")
