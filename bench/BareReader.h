@@ -5,8 +5,7 @@
 // `readLimit` bytes a read), and counts what arrived. No window, no hand-over,
 // no formatting: what Wine and the pty cost by themselves.
 //
-// Shared by the benchmarks in this folder (serial_bench keeps its own copy of
-// this reader until it moves to this one).
+// Shared by the benchmarks in this folder.
 #include <windows.h>
 
 #include <thread>

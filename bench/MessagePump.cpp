@@ -1,30 +1,14 @@
 #include "MessagePump.h"
 
 #include "Stopwatch.h"
-#include "WDialogWindow.h"
-#include "WWindow.h"
-
-namespace {
-// The loop's dialog step: messages of a form go through IsDialogMessage
-// (which dispatches what is not navigation).
-bool HandledAsFormMessage(MSG& message)
-{
-    if (!message.hwnd) return false;
-    HWND root = GetAncestor(message.hwnd, GA_ROOT);
-    if (!root || !dynamic_cast<WDialogWindow*>(WWindow::FromHandle(root))) return false;
-    return IsDialogMessageA(root, &message) != FALSE;
-}
-} // namespace
+#include "WApplication.h"
 
 bool MessagePump::HandleOne()
 {
     MSG message{};
     if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return false;
     Handled handled{message.message, message.hwnd, Stopwatch::NowMs(), 0.0};
-    if (message.message != WM_QUIT && !HandledAsFormMessage(message)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    if (message.message != WM_QUIT) WApplication::HandleMessage(message);
     handled.endMs = Stopwatch::NowMs();
     if (observer_) observer_(handled);
     return true;

@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,8 +16,11 @@
 #include <thread>
 #include <vector>
 
+#include "ArrivalCounter.h"
+#include "BareReader.h"
 #include "DeviceClient.h"
 #include "Rs232Class.h"
+#include "Stopwatch.h"
 #include "WHandle.h"
 #include "WWindow.h"
 
@@ -34,18 +36,6 @@ struct Options {
     int samples = 200;
 };
 
-double NowMs()
-{
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerMs;
-}
-
 double Percentile(std::vector<double> values, double p)
 {
     if (values.empty()) {
@@ -56,35 +46,6 @@ double Percentile(std::vector<double> values, double p)
     return values[std::min(values.size(), std::max<std::size_t>(rank, 1)) - 1];
 }
 
-// What every receiver shares: bytes counted on arrival and an event set when
-// the awaited count is reached, with the time it was.
-class ArrivalCounter {
-public:
-    ArrivalCounter() : reached_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
-
-    void Expect(std::size_t more)
-    {
-        ResetEvent(reached_.Get());
-        target_.store(received_.load() + more);
-    }
-    void Add(std::size_t count)
-    {
-        const std::size_t total = received_.fetch_add(count) + count;
-        if (total >= target_.load()) {
-            reachedAtMs_.store(NowMs());
-            SetEvent(reached_.Get());
-        }
-    }
-    HANDLE Reached() const { return reached_.Get(); }
-    double ReachedAtMs() const { return reachedAtMs_.load(); }
-
-private:
-    std::atomic<std::size_t> received_{0};
-    std::atomic<std::size_t> target_{static_cast<std::size_t>(-1)};
-    std::atomic<double> reachedAtMs_{0};
-    WKernelHandle reached_;
-};
-
 class Receiver {
 public:
     virtual ~Receiver() = default;
@@ -93,7 +54,7 @@ public:
     virtual void Stop() = 0;
     // Whether this thread must dispatch messages for the bytes to arrive.
     virtual bool NeedsMessageLoop() const = 0;
-    ArrivalCounter& Arrivals() { return arrivals_; }
+    virtual ArrivalCounter& Arrivals() { return arrivals_; }
 
 private:
     ArrivalCounter arrivals_;
@@ -140,110 +101,32 @@ private:
     Rs232Class port_;
 };
 
-// The bare driver: a thread that waits for EV_RXCHAR and reads what is queued.
+// The bare driver: the benchmarks' bare Win32 reader, reading at most
+// `readLimit` bytes at a time.
 class BareReceiver : public Receiver {
 public:
-    explicit BareReceiver(DWORD readLimit) : readLimit_(readLimit)
+    explicit BareReceiver(DWORD readLimit) : reader_(readLimit)
     {
         std::snprintf(name_, sizeof name_, "bare, reads <= %lu", static_cast<unsigned long>(readLimit));
     }
-    ~BareReceiver() override { Stop(); }
     const char* Name() const override { return name_; }
     bool NeedsMessageLoop() const override { return false; }
-
-    bool Start(int port) override
-    {
-        const std::string name = "COM" + std::to_string(port);
-        port_.Reset(CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OVERLAPPED, nullptr));
-        if (!port_) {
-            return false;
-        }
-        SetupComm(port_.Get(), 4096, 4096);
-        COMMTIMEOUTS timeouts{MAXDWORD, 0, 1000, 0, 1000};
-        SetCommTimeouts(port_.Get(), &timeouts);
-        SetCommMask(port_.Get(), EV_RXCHAR);
-        PurgeComm(port_.Get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
-        stop_.Reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        thread_ = std::thread([this] { Run(); });
-        return true;
-    }
-    void Stop() override
-    {
-        if (!thread_.joinable()) {
-            return;
-        }
-        SetEvent(stop_.Get());
-        SetCommMask(port_.Get(), 0);
-        thread_.join();
-        port_.Reset();
-    }
+    bool Start(int port) override { return reader_.Start(port); }
+    void Stop() override { reader_.Stop(); }
+    ArrivalCounter& Arrivals() override { return reader_.Arrivals(); }
 
 private:
-    void Run()
-    {
-        WKernelHandle waitEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        WKernelHandle readEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-        std::vector<char> buffer(4096);
-        while (WaitForSingleObject(stop_.Get(), 0) != WAIT_OBJECT_0) {
-            OVERLAPPED wait{};
-            wait.hEvent = waitEvent.Get();
-            DWORD mask = 0;
-            DWORD unused = 0;
-            if (!WaitCommEvent(port_.Get(), &mask, &wait)) {
-                if (GetLastError() != ERROR_IO_PENDING) {
-                    return;
-                }
-                const HANDLE wakers[2] = {waitEvent.Get(), stop_.Get()};
-                if (WaitForMultipleObjects(2, wakers, FALSE, INFINITE) != WAIT_OBJECT_0) {
-                    SetCommMask(port_.Get(), 0);
-                    WaitForSingleObject(waitEvent.Get(), 2000);
-                    return;
-                }
-                if (!GetOverlappedResult(port_.Get(), &wait, &unused, FALSE)) {
-                    continue;
-                }
-            }
-            ReadQueued(readEvent.Get(), buffer);
-        }
-    }
-
-    void ReadQueued(HANDLE readEvent, std::vector<char>& buffer)
-    {
-        for (;;) {
-            DWORD errors = 0;
-            COMSTAT status{};
-            if (!ClearCommError(port_.Get(), &errors, &status) || status.cbInQue == 0) {
-                return;
-            }
-            OVERLAPPED read{};
-            read.hEvent = readEvent;
-            DWORD got = 0;
-            const DWORD wanted = std::min<DWORD>({status.cbInQue, readLimit_, static_cast<DWORD>(buffer.size())});
-            if (!ReadFile(port_.Get(), buffer.data(), wanted, &got, &read)) {
-                if (GetLastError() != ERROR_IO_PENDING || WaitForSingleObject(readEvent, 3000) != WAIT_OBJECT_0 ||
-                    !GetOverlappedResult(port_.Get(), &read, &got, FALSE)) {
-                    return;
-                }
-            }
-            Arrivals().Add(got);
-        }
-    }
-
-    DWORD readLimit_;
+    BareReader reader_;
     char name_[64];
-    WFileHandle port_;
-    WKernelHandle stop_;
-    std::thread thread_;
 };
 
 // Waits for the receiver's arrival event, dispatching messages if it needs them.
 bool AwaitArrival(Receiver& receiver, DWORD limitMs)
 {
-    const double end = NowMs() + limitMs;
+    const double end = Stopwatch::NowMs() + limitMs;
     HANDLE reached = receiver.Arrivals().Reached();
     for (;;) {
-        const double left = end - NowMs();
+        const double left = end - Stopwatch::NowMs();
         if (left <= 0) {
             return false;
         }
@@ -271,7 +154,7 @@ bool TimeDelivery(DeviceClient& device, int port, const std::string& bytes, Rece
     double startMs = 0;
     bool written = false;
     std::thread writer([&] {
-        startMs = NowMs();
+        startMs = Stopwatch::NowMs();
         try {
             written = device.Write(port, bytes) == bytes.size();
         } catch (const DeviceError&) {

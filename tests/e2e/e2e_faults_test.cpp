@@ -295,16 +295,7 @@ TEST_F(Faults, HostileRegistryValuesGiveDefaultsAndASaneSave)
     ProgramUnderTest& p = Start();
     EXPECT_TRUE(p.Main().Answers());
     EXPECT_EQ(p.Log(), ProgramUnderTest::kAsciiHeadline);
-    EXPECT_EQ(p.Item(ID_COMBO_COMM).Selection(), 0);
-    EXPECT_EQ(p.Item(ID_COMBO_BAUDRATE).Selection(), 4);
-    EXPECT_EQ(p.Item(ID_COMBO_DATABITS).Selection(), 1);
-    EXPECT_EQ(p.Item(ID_COMBO_STOPBITS).Selection(), 0);
-    EXPECT_EQ(p.Item(ID_COMBO_PARITY).Selection(), 0);
-    EXPECT_FALSE(p.Item(ID_CHECKBOX_CRLF).IsChecked());
-    EXPECT_EQ(p.Item(ID_COMBO_CRLF).Selection(), 0);
-    EXPECT_FALSE(p.Item(ID_CHECKBOX_PERIODIC).IsChecked());
-    EXPECT_EQ(p.Item(ID_COMBO_PERIODIC).Selection(), 0);
-    EXPECT_FALSE(p.Item(ID_CHECKBOX_ECHO).IsChecked());
+    ExpectChoices(p);
     // Texts are the bytes up to the first NUL, whatever the type.
     EXPECT_EQ(p.Toolbar().Tip(102), "ohne Ende");
     // Wine's TTM_GETTEXTA hands out at most 80 characters of a tip.

@@ -54,16 +54,7 @@ TEST_F(Scenario, FirstStartConnectReceiveSendCloseAndRestartRestoresEverything)
         ProgramUnderTest& p = Start();
         EXPECT_TRUE(ProgramRegistry::KeyExists(HKEY_LOCAL_MACHINE, ProgramRegistry::kSettingsKey));
         EXPECT_EQ(p.Log(), ProgramUnderTest::kAsciiHeadline);
-        EXPECT_EQ(p.Item(ID_COMBO_COMM).Selection(), 0);
-        EXPECT_EQ(p.Item(ID_COMBO_BAUDRATE).Selection(), 4);
-        EXPECT_EQ(p.Item(ID_COMBO_DATABITS).Selection(), 1);
-        EXPECT_EQ(p.Item(ID_COMBO_STOPBITS).Selection(), 0);
-        EXPECT_EQ(p.Item(ID_COMBO_PARITY).Selection(), 0);
-        EXPECT_FALSE(p.Item(ID_CHECKBOX_CRLF).IsChecked());
-        EXPECT_EQ(p.Item(ID_COMBO_CRLF).Selection(), 0);
-        EXPECT_FALSE(p.Item(ID_CHECKBOX_PERIODIC).IsChecked());
-        EXPECT_EQ(p.Item(ID_COMBO_PERIODIC).Selection(), 0);
-        EXPECT_FALSE(p.Item(ID_CHECKBOX_ECHO).IsChecked());
+        ExpectChoices(p);
         EXPECT_EQ(p.Item(ID_MAGICCOMBO_SEND).ItemCount(), 0);
         EXPECT_EQ(p.SendText(), "");
         EXPECT_EQ(p.Item(ID_CB_SEND).Text(), "&Senden");
@@ -168,16 +159,15 @@ TEST_F(Scenario, FirstStartConnectReceiveSendCloseAndRestartRestoresEverything)
     // Restart: everything as stored, and disconnected.
     ProgramUnderTest& p = Start();
     EXPECT_EQ(p.Log(), ProgramUnderTest::kAsciiHeadline);
-    EXPECT_EQ(p.Item(ID_COMBO_COMM).Selection(), 1);
-    EXPECT_EQ(p.Item(ID_COMBO_BAUDRATE).Selection(), 7);
-    EXPECT_EQ(p.Item(ID_COMBO_DATABITS).Selection(), 1);
-    EXPECT_EQ(p.Item(ID_COMBO_STOPBITS).Selection(), 0);
-    EXPECT_EQ(p.Item(ID_COMBO_PARITY).Selection(), 0);
-    EXPECT_TRUE(p.Item(ID_CHECKBOX_CRLF).IsChecked());
-    EXPECT_EQ(p.Item(ID_COMBO_CRLF).Selection(), 2);
-    EXPECT_TRUE(p.Item(ID_CHECKBOX_PERIODIC).IsChecked());
-    EXPECT_EQ(p.Item(ID_COMBO_PERIODIC).Selection(), 4);
-    EXPECT_TRUE(p.Item(ID_CHECKBOX_ECHO).IsChecked());
+    ShownChoices stored;
+    stored.port = 1;
+    stored.baudrate = 7;
+    stored.lineEndChecked = true;
+    stored.lineEnd = 2;
+    stored.periodicChecked = true;
+    stored.period = 4;
+    stored.echo = true;
+    ExpectChoices(p, stored);
     EXPECT_EQ(p.Item(ID_CB_SEND).Text(), "&Senden"); // periodic sending not running
     EXPECT_TRUE(p.PortChoicesEnabled());
     const ForeignWindow history = p.Item(ID_MAGICCOMBO_SEND);

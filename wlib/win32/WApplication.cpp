@@ -53,10 +53,15 @@ int WApplication::RunMessageLoop()
         const BOOL got = GetMessageA(&message, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(message.wParam);
         if (got == -1) return 0;
-        if (IsFormMessage(message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        HandleMessage(message);
     }
+}
+
+void WApplication::HandleMessage(MSG& message)
+{
+    if (IsFormMessage(message)) return;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
 }
 
 bool WApplication::ProcessPendingMessages(int* exitCode)
@@ -67,9 +72,7 @@ bool WApplication::ProcessPendingMessages(int* exitCode)
             if (exitCode) *exitCode = static_cast<int>(message.wParam);
             return false;
         }
-        if (IsFormMessage(message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        HandleMessage(message);
     }
     return true;
 }

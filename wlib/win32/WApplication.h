@@ -23,6 +23,11 @@ public:
     // code, or 0 when retrieving a message fails. Tab and Enter work in forms.
     static int RunMessageLoop();
 
+    // One retrieved message, as the loop handles it: a form's messages go
+    // through its dialog keys (Tab, Enter), the others are translated and
+    // dispatched. Not for WM_QUIT.
+    static void HandleMessage(MSG& message);
+
     // Handle every message already waiting, as the loop would. False when
     // the quit message was among them (its code in `exitCode`).
     static bool ProcessPendingMessages(int* exitCode = nullptr);
