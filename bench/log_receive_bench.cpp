@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "InstrumentStream.h"
 #include "BareReader.h"
 #include "BenchReport.h"
 #include "DeviceClient.h"
@@ -69,20 +70,6 @@ Options ParseOptions(int argc, char** argv)
         if (name == "--steps-only") options.stepsOnly = value != 0;
     }
     return options;
-}
-
-// What a measuring device sends: text lines as an instrument writes them.
-std::string MakeStream(std::size_t count)
-{
-    std::string stream;
-    char line[96];
-    for (unsigned n = 0; stream.size() < count; ++n) {
-        std::snprintf(line, sizeof line, "Messwert %05u: U=%2u.%03u V I=%u.%03u A T=%2u.%u C Status OK\r\n", n % 100000,
-                      n % 24, n * 7 % 1000, n % 3, n * 13 % 1000, 20 + n % 9, n % 10);
-        stream += line;
-    }
-    stream.resize(count);
-    return stream;
 }
 
 // Log length in characters. The wide query: an ANSI WM_GETTEXTLENGTH makes
@@ -591,8 +578,8 @@ int Run(const Options& options)
         std::fprintf(stderr, "the main window could not be created\n");
         return 1;
     }
-    const std::string asciiBurst = MakeStream(kAsciiBurst);
-    const std::string hexBurst = MakeStream(kHexBurst);
+    const std::string asciiBurst = MakeInstrumentStream(kAsciiBurst);
+    const std::string hexBurst = MakeInstrumentStream(kHexBurst);
     Road programAscii, programHex, programByte;
     SampleSet bareAsciiRate, bareHexRate, bareLatency;
     const int samplesPerRound = (options.samples + options.rounds - 1) / options.rounds;

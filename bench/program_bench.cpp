@@ -27,6 +27,7 @@
 #include <cstring>
 #include <string>
 
+#include "InstrumentStream.h"
 #include "BareReader.h"
 #include "BenchReport.h"
 #include "DeviceClient.h"
@@ -252,19 +253,6 @@ void ReportIdle(const char* prefix, const IdleFigures& figures)
     BenchReport::Figure(key, figures.serverPercent, "%");
 }
 
-std::string MakeStream(std::size_t count)
-{
-    std::string stream;
-    char line[96];
-    for (unsigned n = 0; stream.size() < count; ++n) {
-        std::snprintf(line, sizeof line, "Messwert %05u: U=%2u.%03u V I=%u.%03u A T=%2u.%u C Status OK\r\n", n % 100000,
-                      n % 24, n * 7 % 1000, n % 3, n * 13 % 1000, 20 + n % 9, n % 10);
-        stream += line;
-    }
-    stream.resize(count);
-    return stream;
-}
-
 // One burst into the emptied log; bytes per second to the last change of the
 // log seen from outside (coarse: the log is polled every 20 ms).
 bool StreamBurst(DrivenProgram& program, DeviceClient& device, int port, const std::string& burst, SampleSet& rates)
@@ -369,8 +357,8 @@ int Run(const Options& options)
     // (what fits the log), the log emptied before each.
     if (!driven.Connect(options.port)) return 1;
     SampleSet asciiRates, hexRates;
-    const std::string asciiBurst = MakeStream(60000);
-    const std::string hexBurst = MakeStream(15000);
+    const std::string asciiBurst = MakeInstrumentStream(60000);
+    const std::string hexBurst = MakeInstrumentStream(15000);
     for (int i = 0; i < options.bursts; ++i) {
         if (!StreamBurst(driven, device, options.port, asciiBurst, asciiRates)) return 1;
     }
